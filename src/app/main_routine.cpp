@@ -1,0 +1,106 @@
+#include "app/main_routine.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <memory>
+
+#include "app/command_line.h"
+#include "app/exceptions.h"
+#include "app/font_setter.h"
+#include "app/log_file.h"
+#include "app/single_instance.h"
+#include "lang/builtin_texts.h"
+#include "ui/mainfm.h"
+#include "ui/qt_translation.h"
+
+namespace {
+const QString kProductName = QStringLiteral("Mirelvane");
+
+QString WithSuffix(const QString& programPath, const QString& suffix) {
+    const QFileInfo info(programPath);
+    return QDir(info.absolutePath()).filePath(info.completeBaseName() + suffix);
+}
+
+void ShowFatalError(const QString& message) {
+    QMessageBox box(QMessageBox::Critical, LoadStr(20000), message, QMessageBox::Ok);
+    box.exec();
+}
+
+// Steps of the first instance: the log, the start line, the window and its loop, the stop line.
+void RunFirstInstance(const QString& programPath, tSingleInstance& instance) {
+    LogFile = new tLogFile(WithSuffix(programPath, QStringLiteral(".log")));
+    try {
+        LogFile->Write(LoadStr(5000));
+        {
+            std::unique_ptr<TfmMain> window(new TfmMain(programPath));
+            QObject::connect(&instance, &tSingleInstance::restoreRequested, window.get(),
+                             &TfmMain::RestoreFromOtherInstance);
+            window->show();
+            QApplication::exec();
+            // The window goes before the stop line, so that nothing it releases (the device,
+            // its stream thread) can write after the last line or outlive the log.
+        }
+        LogFile->Write(LoadStr(5001) + QStringLiteral("\r\n"));
+    } catch (const EAbort&) {
+        delete LogFile;
+        LogFile = nullptr;
+        throw;
+    } catch (const Exception& e) {
+        LogFile->Write(e.Message() + QStringLiteral("\r\n"));
+        delete LogFile;
+        LogFile = nullptr;
+        throw;
+    } catch (...) {
+        delete LogFile;
+        LogFile = nullptr;
+        throw;
+    }
+    delete LogFile;
+    LogFile = nullptr;
+}
+}  // namespace
+
+tApplication::tApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+void ShowHandlerError(const QString& message) {
+    QString text = message;
+    if (!text.isEmpty() && text.back() > QChar(u'.')) text += u'.';
+    QMessageBox box(QMessageBox::Critical, kProductName, text, QMessageBox::Ok);
+    box.exec();
+}
+
+bool tApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const EAbort&) {
+    } catch (const Exception& e) {
+        ShowHandlerError(e.Message());
+    } catch (const std::exception& e) {
+        ShowHandlerError(QString::fromLocal8Bit(e.what()));
+    }
+    return false;
+}
+
+int RunMainRoutine(const QString& programPath) {
+    try {
+        QCoreApplication::setApplicationName(kProductName);
+        tSingleInstance instance;
+        if (!instance.Acquire()) return 0;
+        RunFirstInstance(programPath, instance);
+    } catch (const EAbort&) {
+    } catch (const Exception& e) {
+        ShowFatalError(e.Message());
+    } catch (...) {
+        ShowFatalError(QStringLiteral("Unknown exception"));
+    }
+    return 0;
+}
+
+int MirelvaneMain(int argc, char** argv) {
+    SetCommandLine(argc, argv);
+    tApplication app(argc, argv);
+    SetTrueTypeFont();
+    ApplyQtTranslation(ThreadUILanguage());
+    return RunMainRoutine(QCoreApplication::applicationFilePath());
+}

@@ -1,0 +1,161 @@
+#include "lang/builtin_texts.h"
+
+#include <QHash>
+#include <algorithm>
+#include <cstdlib>
+#include <mutex>
+
+#include "app/exceptions.h"
+
+namespace {
+const char* const kBuiltInConstants[][2] = {
+    {"LC_CALIBLATE_WARN",
+     "ВАЖНО!!! Для калибровки акселерометра расположите устройство строго горизонтально! При "
+     "этом ось Z должна быть направлена вверх! Не двигайте устройство во время калибровки!\n\n"
+     "Приступить к калибровке?"},
+    {"LC_CANT_GET_DEVICE_STATE", "Невозможно получить состояние устройства на порту:"},
+    {"LC_CONN_NONE", "<НЕТ>"},
+    {"LC_DEVICE_NOT_FOUND", "Устройство не найдено."},
+    {"LC_LANG_1049", "Русский (Орыс)"},
+    {"LC_LANG_1087", "Казахский (Қазақ)"},
+    {"LC_NO_COM_PORTS", "COM-порты в системе не обнаружены."},
+    {"LC_POWER_0", "Мощность: 0 ед."},
+    {"LC_POWER_CAP", "Мощность: "},
+    {"LC_POWER_LIMITS", "Значение мощности должно быть целым числом в пределах от 0 до 255."},
+    {"LC_POWER_TIMEOUT", "Значение длительности должно быть целым числом в пределах от 1 до 2000."},
+    {"LC_POWER_UNITS", " ед."},
+    {"LC_SENS_0", "ax"},
+    {"LC_SENS_1", "ay"},
+    {"LC_SENS_2", "az"},
+    {"LC_SENS_3", "wx"},
+    {"LC_SENS_4", "wy"},
+    {"LC_SENS_5", "wz"},
+    {"LC_SENS_6", "фх"},  // both letters Cyrillic
+    {"LC_SENS_7", "фy"},
+    {"LC_SENS_8", "фz"},
+};
+
+struct StringRow {
+    int id;
+    const char* russian;
+    const char* kazakh;
+};
+
+const StringRow kStringTable[] = {
+    {903, "Системная ошибка: ", "Жүйелік қателік: "},
+    {1000, "Невозможно установить заголовок окна.\r\nСистема сообщает: ",
+     "Тақырыпты орнату мүмкін емес.\r\n Жүйе хабарлайды: "},
+    {1001, "Невозможно получить класс окна.\r\nСистема сообщает: ",
+     "Терезе сыныбын алу мүмкін емес.\r\nЖүйе хабарлайды: "},
+    {1002, "Невозможно создать объект синхронизации.\r\nСистема сообщает: ",
+     "Синхрондау объектісін құру мүмкін емес.\r\nЖүйе хабарлайды: "},
+    {1004, "Невозможно прочитать настройки из '%s'.\r\nПричина: Файл не найден.",
+     "...ден баптауларды оқу мүмкін емес '%s'.\r\nСебебі: Файл табылмады."},
+    {1007, "Невозможно открыть устройство '%s'.\r\nСистема сообщает: %s",
+     "Құрылғыны ашу мүмкін емес '%s'.\r\n Жүйе хабарлайды: %s"},
+    {1008, "Невозможно задать параметры устройства '%s'.\r\nСистема сообщает: %s",
+     "Құрылғының параметрлерін орнату мүмкін емес '%s'.\r\n Жүйе хабарлайды: %s"},
+    {5000, "Запуск программы.", "Бағдарламаны іске қосу."},
+    {5001, "Остановка программы.", "Бағдарламаны тоқтату."},
+    {5002, "Версия: ", "Нұсқа: "},
+    {5003, "Вы действительно хотите выйти из программы?",
+     "Сіз бағдарламадан шынымен шыққыңыз келе ме?"},
+    {5004, "Нет данных для экспорта.", "Экспорттайтын деректер жоқ."},
+    {20000, "Ошибка", "Қателік"},
+    {20001, "Внимание", "Назар аударыңыз"},
+    {20003, "Подтверждение", "Растау"},
+};
+
+const char* const kBuiltInChannelNames[kChannelCount] = {"ax", "ay", "az", "wx", "wy",
+                                                         "wz", "фx", "фy", "фz"};
+
+bool LessByName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) < 0;
+}
+
+int LanguageFromEnvironment() {
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value && *value) return QByteArray(value).startsWith("kk") ? kLangKazakh : kLangRussian;
+    }
+    return kLangRussian;
+}
+
+thread_local int threadLanguage = 0;
+}  // namespace
+
+QString ChannelNames[kChannelCount] = {
+    QString::fromUtf8(kBuiltInChannelNames[0]), QString::fromUtf8(kBuiltInChannelNames[1]),
+    QString::fromUtf8(kBuiltInChannelNames[2]), QString::fromUtf8(kBuiltInChannelNames[3]),
+    QString::fromUtf8(kBuiltInChannelNames[4]), QString::fromUtf8(kBuiltInChannelNames[5]),
+    QString::fromUtf8(kBuiltInChannelNames[6]), QString::fromUtf8(kBuiltInChannelNames[7]),
+    QString::fromUtf8(kBuiltInChannelNames[8])};
+
+void RestoreBuiltInChannelNames() {
+    for (int i = 0; i < kChannelCount; ++i)
+        ChannelNames[i] = QString::fromUtf8(kBuiltInChannelNames[i]);
+}
+
+tLangConstants::tLangConstants() {
+    for (const auto& c : kBuiltInConstants) {
+        const QString text = QString::fromUtf8(c[1]);
+        entries_.append({QString::fromUtf8(c[0]), text, text});
+    }
+    std::sort(entries_.begin(), entries_.end(),
+              [](const Entry& a, const Entry& b) { return LessByName(a.name, b.name); });
+}
+
+int tLangConstants::IndexOf(const QString& name) const {
+    int lo = 0, hi = entries_.size() - 1;
+    while (lo <= hi) {
+        const int mid = (lo + hi) / 2;
+        const int c = entries_[mid].name.compare(name, Qt::CaseInsensitive);
+        if (c == 0) return mid;
+        if (c < 0)
+            lo = mid + 1;
+        else
+            hi = mid - 1;
+    }
+    return -1;
+}
+
+QString tLangConstants::GetConstant(const QString& name) const {
+    std::shared_lock<std::shared_mutex> guard(lock_);
+    const int i = IndexOf(name);
+    if (i < 0) throw Exception(QStringLiteral("Constant \"%1\" not found").arg(name));
+    return entries_[i].current;
+}
+
+bool tLangConstants::SetCurrent(const QString& name, const QString& text) {
+    const int i = IndexOf(name);
+    if (i < 0) return false;
+    entries_[i].current = text;
+    return true;
+}
+
+void tLangConstants::RestoreBuiltIn() {
+    for (Entry& e : entries_) e.current = e.builtIn;
+}
+
+tLangConstants& LangConstants() {
+    static tLangConstants table;
+    return table;
+}
+
+QString LangConst(const QString& name) { return LangConstants().GetConstant(name); }
+
+QString LoadStr(int id, int languageId) {
+    for (const StringRow& row : kStringTable)
+        if (row.id == id)
+            return QString::fromUtf8(languageId == kLangKazakh ? row.kazakh : row.russian);
+    return QString();
+}
+
+QString LoadStr(int id) { return LoadStr(id, ThreadUILanguage()); }
+
+void SetThreadUILanguage(int languageId) { threadLanguage = languageId; }
+
+int ThreadUILanguage() {
+    if (threadLanguage == 0) threadLanguage = LanguageFromEnvironment();
+    return threadLanguage;
+}

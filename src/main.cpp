@@ -1,0 +1,6 @@
+#include "app/main_routine.h"
+#include "app/version_block.h"
+
+MIRELVANE_DEFINE_VERSION_BLOCK();
+
+int main(int argc, char** argv) { return MirelvaneMain(argc, argv); }

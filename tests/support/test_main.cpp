@@ -1,0 +1,28 @@
+// The main routine of every test program: a Qt application object (a widget one for the
+// window tests) and a log that discards its lines unless a test makes its own.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <memory>
+
+#include "app/command_line.h"
+#include "app/log_file.h"
+
+#ifdef MIRELVANE_TEST_GUI
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+using TestApplication = QCoreApplication;
+#endif
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    TestApplication app(argc, argv);
+    SetCommandLine(QStringList{QStringLiteral("tests")});
+    auto log = std::make_unique<tLogFile>(QStringLiteral("/nonexistent/tests.log"),
+                                          QStringList{QStringLiteral("tests")});
+    LogFile = log.get();
+    const int result = RUN_ALL_TESTS();
+    LogFile = nullptr;
+    return result;
+}
