@@ -13,6 +13,7 @@
 #include "lang/builtin_texts.h"
 #include "ui/mainfm.h"
 #include "ui/qt_translation.h"
+#include "ui/ui_resources.h"
 
 namespace {
 const QString kProductName = QStringLiteral("Mirelvane");
@@ -100,6 +101,7 @@ int RunMainRoutine(const QString& programPath) {
 int MirelvaneMain(int argc, char** argv) {
     SetCommandLine(argc, argv);
     tApplication app(argc, argv);
+    InitUiResources();
     SetTrueTypeFont();
     ApplyQtTranslation(ThreadUILanguage());
     return RunMainRoutine(QCoreApplication::applicationFilePath());

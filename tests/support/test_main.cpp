@@ -7,8 +7,14 @@
 
 #include "app/command_line.h"
 #include "app/log_file.h"
+#ifdef MIRELVANE_TEST_UI
+#include "ui/ui_resources.h"
+#endif
 
-#ifdef MIRELVANE_TEST_GUI
+#if defined(MIRELVANE_TEST_FRAME)
+#include "app/main_routine.h"
+using TestApplication = tApplication;
+#elif defined(MIRELVANE_TEST_GUI)
 #include <QApplication>
 using TestApplication = QApplication;
 #else
@@ -18,6 +24,9 @@ using TestApplication = QCoreApplication;
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     TestApplication app(argc, argv);
+#ifdef MIRELVANE_TEST_UI
+    InitUiResources();
+#endif
     SetCommandLine(QStringList{QStringLiteral("tests")});
     auto log = std::make_unique<tLogFile>(QStringLiteral("/nonexistent/tests.log"),
                                           QStringList{QStringLiteral("tests")});

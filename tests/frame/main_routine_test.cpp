@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTimer>
+
+#include "app/command_line.h"
+#include "app/exceptions.h"
+#include "app/format_settings.h"
+#include "app/log_file.h"
+#include "app/main_routine.h"
+#include "support/message_box_answerer.h"
+#include "support/temp_folder.h"
+#include "ui/mainfm.h"
+
+namespace {
+// Runs the main routine in this process for a program that lives in a temporary folder.
+class MainRoutineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedLog_ = LogFile;
+        qputenv("MIRELVANE_RUNTIME_DIR", QFile::encodeName(dir.Root()));
+        SetCommandLine(QStringList{"mirelvane", "-LOG"});
+        ResetFormatSettings();
+    }
+    void TearDown() override {
+        LogFile = savedLog_;
+        qunsetenv("MIRELVANE_RUNTIME_DIR");
+        SetCommandLine(QStringList{"tests"});
+        ResetFormatSettings();
+    }
+    QString Program() const { return dir.Path("mirelvane"); }
+    QList<QByteArray> LogLines() const { return dir.Read("mirelvane.log").split('\n'); }
+
+    // Closes the main window once it is shown.
+    static void CloseMainWindowSoon() {
+        auto* timer = new QTimer;
+        QObject::connect(timer, &QTimer::timeout, [timer] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<TfmMain*>(w) && w->isVisible() && !QApplication::activeModalWidget()) {
+                    w->close();
+                    if (!w->isVisible()) timer->deleteLater();
+                    return;
+                }
+        });
+        timer->start(20);
+    }
+
+    TempFolder dir;
+
+private:
+    tLogFile* savedLog_ = nullptr;
+};
+}  // namespace
+
+TEST_F(MainRoutineTest, AMissingSettingsFileIsShownAndLoggedWithoutAStopLine) {
+    MessageBoxAnswerer answerer;
+    EXPECT_EQ(RunMainRoutine(Program()), 0);
+    const QString expected = QStringLiteral("Невозможно прочитать настройки из '%1'.\r\n"
+                                            "Причина: Файл не найден.")
+                                 .arg(dir.Path("mirelvane.cfg"));
+    ASSERT_EQ(answerer.seen().size(), 1);
+    EXPECT_EQ(answerer.seen()[0].title, QStringLiteral("Ошибка"));
+    EXPECT_EQ(answerer.seen()[0].text, expected);
+    EXPECT_EQ(answerer.seen()[0].icon, QMessageBox::Critical);
+    const QString log = QString::fromUtf8(dir.Read("mirelvane.log"));
+    EXPECT_TRUE(log.contains(QStringLiteral(" Запуск программы.\r\n")));
+    EXPECT_TRUE(log.contains(QStringLiteral(" ") + expected + QStringLiteral("\r\n\r\n")));
+    EXPECT_FALSE(log.contains(QStringLiteral("Остановка программы.")));
+    EXPECT_EQ(LogFile, nullptr);
+}
+
+TEST_F(MainRoutineTest, ANormalRunAsksBeforeClosingAndWritesStartAndStopLines) {
+    dir.Write("mirelvane.cfg", "");
+    for (int run = 0; run < 2; ++run) {
+        ResetFormatSettings();
+        MessageBoxAnswerer answerer({QMessageBox::No, QMessageBox::Yes});
+        CloseMainWindowSoon();
+        EXPECT_EQ(RunMainRoutine(Program()), 0);
+        ASSERT_EQ(answerer.seen().size(), 2);  // No kept the window, Yes closed it
+        EXPECT_EQ(answerer.seen()[0].title, QStringLiteral("Подтверждение"));
+        EXPECT_EQ(answerer.seen()[0].text,
+                  QStringLiteral("Вы действительно хотите выйти из программы?"));
+        EXPECT_EQ(answerer.seen()[0].defaultButton, QMessageBox::No);
+    }
+    const QList<QByteArray> lines = LogLines();
+    ASSERT_EQ(lines.size(), 7);
+    for (int run = 0; run < 2; ++run) {
+        EXPECT_TRUE(lines[run * 3].endsWith(QString(" Запуск программы.\r").toUtf8()));
+        EXPECT_TRUE(lines[run * 3 + 1].endsWith(QString(" Остановка программы.\r").toUtf8()));
+        EXPECT_EQ(lines[run * 3 + 2], QByteArray("\r"));
+    }
+}
+
+TEST_F(MainRoutineTest, WithoutTheLogSwitchNoLogFileAppears) {
+    SetCommandLine(QStringList{"mirelvane", "log", "--log", "-logx"});
+    dir.Write("mirelvane.cfg", "");
+    MessageBoxAnswerer answerer;
+    CloseMainWindowSoon();
+    EXPECT_EQ(RunMainRoutine(Program()), 0);
+    EXPECT_FALSE(QFile::exists(dir.Path("mirelvane.log")));
+}
+
+TEST_F(MainRoutineTest, AnUnwritableLogStopsTheStartWithItsText) {
+    QDir(dir.Root()).mkdir("mirelvane.log");  // a folder where the file should be
+    MessageBoxAnswerer answerer;
+    EXPECT_EQ(RunMainRoutine(Program()), 0);
+    ASSERT_EQ(answerer.seen().size(), 1);
+    EXPECT_TRUE(answerer.seen()[0].text.startsWith(
+        QStringLiteral("Cannot open file \"%1\". ").arg(dir.Path("mirelvane.log"))))
+        << answerer.seen()[0].text.toStdString();
+}
+
+namespace {
+class Thrower : public QObject {
+public:
+    explicit Thrower(std::function<void()> f) : f_(std::move(f)) {}
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User) f_();
+        return QObject::event(e);
+    }
+
+private:
+    std::function<void()> f_;
+};
+
+QVector<MessageBoxAnswerer::Seen> BoxesShownFor(std::function<void()> f) {
+    MessageBoxAnswerer answerer;
+    Thrower thrower(std::move(f));
+    QEvent event(QEvent::User);
+    QCoreApplication::sendEvent(&thrower, &event);
+    QCoreApplication::processEvents();
+    return answerer.seen();
+}
+}  // namespace
+
+TEST(HandlerErrors, AreShownWithAFullStopRuleAndAbortsStaySilent) {
+    const auto shown = BoxesShownFor([] { throw Exception("Port is busy"); });
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].title, "Mirelvane");
+    EXPECT_EQ(shown[0].text, "Port is busy.");
+    EXPECT_EQ(shown[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(BoxesShownFor([] { throw Exception("Done."); })[0].text, "Done.");
+    EXPECT_EQ(BoxesShownFor([] { throw Exception("Stop!"); })[0].text, "Stop!");  // '!' < '.'
+    EXPECT_EQ(BoxesShownFor([] { throw Exception("Value 5"); })[0].text, "Value 5.");
+    EXPECT_TRUE(BoxesShownFor([] { throw EAbort(); }).isEmpty());
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QVector>
+
+// Answers the modal message boxes that code under test opens, in order, and records what
+// they showed. Each answer is a standard button; when the answers run out, boxes get Ok/Yes.
+class MessageBoxAnswerer {
+public:
+    struct Seen {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButton defaultButton;
+    };
+
+    explicit MessageBoxAnswerer(QVector<QMessageBox::StandardButton> answers = {})
+        : answers_(std::move(answers)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+        timer_.start(10);
+    }
+
+    const QVector<Seen>& seen() const { return seen_; }
+
+private:
+    void Poll() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || box->property("answered").toBool()) return;
+        box->setProperty("answered", true);
+        QMessageBox::StandardButton def = QMessageBox::NoButton;
+        if (box->defaultButton()) def = box->standardButton(box->defaultButton());
+        seen_.append({box->windowTitle(), box->text(), box->icon(), def});
+        QMessageBox::StandardButton answer =
+            next_ < answers_.size() ? answers_[next_++]
+            : box->button(QMessageBox::Yes) ? QMessageBox::Yes
+                                             : QMessageBox::Ok;
+        if (QAbstractButton* b = box->button(answer))
+            b->click();
+        else
+            box->reject();
+    }
+
+    QTimer timer_;
+    QVector<QMessageBox::StandardButton> answers_;
+    int next_ = 0;
+    QVector<Seen> seen_;
+};
