@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <cerrno>
 
 #include "app/functions.h"
@@ -26,8 +25,12 @@ tSingleInstance::~tSingleInstance() { Release(); }
 
 QString tSingleInstance::LockFilePath() {
     QString folder = qEnvironmentVariable("MIRELVANE_RUNTIME_DIR");
-    if (folder.isEmpty()) folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty()) folder = QDir::tempPath();
+    if (folder.isEmpty()) folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (folder.isEmpty() || !QDir(folder).exists()) {
+        // No session runtime folder (a plain login shell): a private one in /tmp per user.
+        folder = QDir::temp().filePath(QStringLiteral("mirelvane-%1").arg(::getuid()));
+        if (QDir().mkpath(folder)) QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
     return QDir(folder).filePath(QString::fromLatin1(kGuid) + QStringLiteral(".lock"));
 }
 
