@@ -63,6 +63,7 @@ public:
 private:
     int ReadValue(const QByteArray& request);
     bool SendCommand(const QByteArray& request);
+    bool SendDirect(const QByteArray& request);
     bool WriteRequest(const char* request, int length);
     void ReadReply(int replyLength, char* reply, bool* ok);
     int SettingOrDefault(const char* key, int defaultValue) const;

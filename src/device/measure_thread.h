@@ -7,6 +7,7 @@
 #include "device/thread_base.h"
 
 class tSerialPort;
+class tStreamCutter;
 
 // The thread that reads the measurement stream. It writes the start request, then reads blocks
 // with a 100 ms time-out, cuts each after its last line end and queues it as a tPacket; between
@@ -28,7 +29,7 @@ protected:
 private:
     bool WriteStartRequest();
     void WritePostedCommand();
-    void ReadPass();
+    void ReadPass(tStreamCutter& cutter);
     QByteArray TakeCommand();
 
     tSerialPort* port_;
