@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QChar>
+#include <QString>
+
+// Numbers for the user: a fixed count of decimals, rounded to nearest with halves away from zero,
+// at least one integer digit, no digit grouping, and a minus sign only on a value that is not
+// written as zero ("-0.001" with two decimals gives "0.00"). The value rounded is the double as
+// stored: 0.125 is exactly a half and gives "0.13", while 1.005 is stored a little below 1.005
+// and gives "1.00". Values that are not finite give "NAN", "INF" or "-INF".
+
+// The decimals of a pattern such as "0" (0), "0.00" (2) or "0.000" (3): the zeros after the
+// point.
+int PatternDecimals(const QString& pattern);
+
+// The decimal separator is the user's (FormatSettings) unless one is given.
+QString FormatFixed(double value, int decimals);
+QString FormatFixed(double value, int decimals, QChar separator);
+
+// Appends the same text as single bytes, the separator given as its byte: for files written in
+// a single-byte code page.
+void AppendFixed(QByteArray& out, double value, int decimals, char separator);
