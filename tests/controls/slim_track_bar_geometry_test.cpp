@@ -5,29 +5,19 @@
 #include "controls/track_bar_helpers.h"
 
 using Rect = std::array<int, 4>;
+using Values = std::array<int, 5>;
 
-TEST(SlimTrackBarGeometry, StartsAsA150By30BarWithThePublishedDefaults) {
-    TSlimTrackBar bar;
-    EXPECT_EQ(bar.size(), QSize(150, 30));
-    EXPECT_EQ(bar.Orientation(), toHorizontal);
-    EXPECT_EQ((std::array{bar.PageSize(), bar.LineSize(), bar.Min(), bar.Max(), bar.Position(),
-                          bar.Thickness(), bar.Padding(), bar.FocusPadding(), bar.SelEnd(),
-                          bar.SelStart()}),
-              (std::array{2, 1, 0, 10, 0, 6, 10, 0, 0, 0}));
-    EXPECT_FALSE(bar.ClickFocus());
-    EXPECT_TRUE(bar.SliderVisible() && bar.PosHighlight());
-    EXPECT_EQ(bar.focusPolicy(), Qt::NoFocus);
-    const QPalette& p = bar.palette();
-    EXPECT_EQ(bar.ShadowColor(), p.color(QPalette::Dark));
-    EXPECT_EQ(bar.HighlightColor(), p.color(QPalette::Light));
-    EXPECT_EQ(bar.TrackColor(), p.color(QPalette::Base));
-    EXPECT_EQ(bar.SelectionColor(), p.color(QPalette::Highlight));
-    EXPECT_EQ(bar.PosHighlightColor(), p.color(QPalette::ButtonText));
-    EXPECT_EQ(bar.Color(), p.color(QPalette::Base));
+namespace {
+
+Values MinMaxPositionSelection(const TSlimTrackBar& bar) {
+    return {bar.Min(), bar.Max(), bar.Position(), bar.SelStart(), bar.SelEnd()};
 }
+
+}  // namespace
 
 TEST(SlimTrackBarGeometry, LaysOutTheMotorBarAsInTheWorkedExample) {
     TSlimTrackBar bar;
+    EXPECT_EQ(bar.size(), QSize(150, 30));
     SetUpAsMotorBar(bar);
     EXPECT_EQ(Edges(bar.GetTrackLineRect()), (Rect{10, 12, 140, 18}));
     EXPECT_EQ(Edges(bar.GetSliderRect()), (Rect{6, 6, 15, 24}));
@@ -60,7 +50,6 @@ TEST(SlimTrackBarGeometry, PutsEveryPositionAtThePaddingWhenMaxEqualsMin) {
     bar.SetMin(5);
     bar.SetMax(5);
     EXPECT_DOUBLE_EQ(bar.GetPosStep(), 130.0);
-    EXPECT_EQ(bar.Position(), 5);
     EXPECT_EQ(bar.GetPosCoordinate(5), 10);
     EXPECT_EQ(bar.GetSliderRect().left(), 6);
 }
@@ -84,39 +73,31 @@ TEST(SlimTrackBarValues, MinAndMaxCarryTheOtherValuesWithoutAChange) {
     bar.SetSelStart(4);
     NotificationCounts counts(bar);
     bar.SetMax(1);
-    EXPECT_EQ((std::array{bar.Min(), bar.Max(), bar.Position(), bar.SelStart(), bar.SelEnd()}),
-              (std::array{2, 2, 2, 2, 2}));
+    EXPECT_EQ(MinMaxPositionSelection(bar), (Values{2, 2, 2, 2, 2}));
     bar.SetMax(20);
     bar.SetMin(30);
-    EXPECT_EQ((std::array{bar.Min(), bar.Max(), bar.Position(), bar.SelStart(), bar.SelEnd()}),
-              (std::array{20, 20, 20, 20, 20}));
+    EXPECT_EQ(MinMaxPositionSelection(bar), (Values{20, 20, 20, 20, 20}));
     EXPECT_EQ(counts.changes.count(), 0);
 }
 
-TEST(SlimTrackBarValues, SelectionEndsPushEachOtherAndStayInRange) {
+TEST(SlimTrackBarValues, KeepsSelectionThicknessAndPaddingsWithinBounds) {
     TSlimTrackBar bar;
     bar.SetSelEnd(4);
-    bar.SetSelStart(7);
-    EXPECT_EQ(bar.SelEnd(), 7);
-    bar.SetSelEnd(3);
-    EXPECT_EQ(bar.SelStart(), 3);
+    bar.SetSelStart(7);  // pushes the end up
+    EXPECT_EQ(MinMaxPositionSelection(bar), (Values{0, 10, 0, 7, 7}));
+    bar.SetSelEnd(3);  // pushes the start down
+    EXPECT_EQ(MinMaxPositionSelection(bar), (Values{0, 10, 0, 3, 3}));
     bar.SetSelStart(-5);
     bar.SetSelEnd(99);
-    EXPECT_EQ(bar.SelStart(), 0);
-    EXPECT_EQ(bar.SelEnd(), 10);
-}
-
-TEST(SlimTrackBarValues, KeepsThicknessAndPaddingsAtTheirLowerBounds) {
-    TSlimTrackBar bar;
+    EXPECT_EQ(MinMaxPositionSelection(bar), (Values{0, 10, 0, 0, 10}));
     bar.SetThickness(1);
     bar.SetPadding(-5);
     bar.SetFocusPadding(-1);
-    EXPECT_EQ(bar.Thickness(), 2);
-    EXPECT_EQ(bar.Padding(), 0);
-    EXPECT_EQ(bar.FocusPadding(), 0);
+    EXPECT_EQ((std::array{bar.Thickness(), bar.Padding(), bar.FocusPadding()}),
+              (std::array{2, 0, 0}));
 }
 
-TEST(SlimTrackBarValues, ProgramWritesReportOnlyDifferentValues) {
+TEST(SlimTrackBarValues, ProgramWritesReportEveryDifferentValueAndNoInteraction) {
     TSlimTrackBar bar;
     NotificationCounts counts(bar);
     bar.SetPosition(30);  // clamped to 10, but a different value was asked for
@@ -131,14 +112,11 @@ TEST(SlimTrackBarValues, SwitchingOrientationSwapsWidthAndHeightInPlace) {
     TSlimTrackBar bar;
     bar.move(5, 7);
     bar.SetOrientation(toVertical);
-    EXPECT_EQ(bar.geometry(), QRect(5, 7, 30, 150));
     bar.SetOrientation(toVertical);
-    EXPECT_EQ(bar.size(), QSize(30, 150));
-    bar.SetOrientation(toHorizontal);
-    EXPECT_EQ(bar.size(), QSize(150, 30));
+    EXPECT_EQ(bar.geometry(), QRect(5, 7, 30, 150));
 }
 
-TEST(SlimTrackBarValues, HandlesTheWholeIntegerRangeWithoutOverflow) {
+TEST(SlimTrackBarValues, HandlesExtremeRangesAndATrackWithoutLength) {
     TSlimTrackBar bar;
     bar.SetMin(INT_MIN);
     bar.SetMax(INT_MAX);
@@ -148,16 +126,11 @@ TEST(SlimTrackBarValues, HandlesTheWholeIntegerRangeWithoutOverflow) {
     EXPECT_EQ(bar.Position(), INT_MAX);
     EXPECT_GE(bar.GetSliderRect().left(), 130);
     QTest::keyClick(&bar, Qt::Key_PageDown);  // INT_MAX + INT_MAX is still a different value
-    EXPECT_EQ(bar.Position(), INT_MAX);
-    bar.GoToPosition(-1000, 15);
-    EXPECT_EQ(bar.Position(), INT_MIN);
-    EXPECT_EQ(counts.changes.count(), 3);
-}
+    EXPECT_EQ(counts.changes.count(), 2);
 
-TEST(SlimTrackBarValues, PutsAClickOnATrackWithoutLengthAtAnEnd) {
-    TSlimTrackBar bar;
+    bar.SetMin(0);
+    bar.SetMax(10);
     bar.resize(20, 30);  // the two paddings take the whole width: the step is zero
-    bar.SetPosition(5);
     bar.GoToPosition(15, 15);
     EXPECT_EQ(bar.Position(), 10);
     bar.GoToPosition(10, 15);

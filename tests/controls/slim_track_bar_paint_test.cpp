@@ -50,6 +50,13 @@ TEST(SlimTrackBarPainting, RendersAnEnabledHorizontalBar) {
     EXPECT_EQ(image.pixelColor(56, 6), bar.HighlightColor());  // raised slider {56, 6, 65, 24}
     EXPECT_EQ(image.pixelColor(64, 23), bar.ShadowColor());
     EXPECT_EQ(image.pixelColor(60, 15), bar.Color());  // the slider's face covers the track
+
+    bar.SetSelEnd(200);
+    bar.SetSelStart(50);  // pixels 35 to 111, over the highlight
+    bar.SetSliderVisible(false);
+    EXPECT_EQ(PixelAt(bar, 40, 15), bar.SelectionColor());
+    EXPECT_EQ(PixelAt(bar, 30, 15), QColor(Qt::red));
+    EXPECT_EQ(PixelAt(bar, 56, 6), bar.Color());
 }
 
 TEST(SlimTrackBarPainting, FillsTheTrackWithTheBackgroundWhileDisabled) {
@@ -72,20 +79,6 @@ TEST(SlimTrackBarPainting, RendersAVerticalBarGrowingUpwards) {
     EXPECT_EQ(image.pixelColor(6, 86), bar.HighlightColor());  // slider {6, 86, 24, 95}
     EXPECT_EQ(image.pixelColor(15, 90), bar.Color());
     EXPECT_EQ(image.pixelColor(2, 50), bar.Color());
-}
-
-TEST(SlimTrackBarPainting, DrawsTheSelectionOverTheHighlightAndOnlyWhatIsAskedFor) {
-    TSlimTrackBar bar;
-    SetUpForRendering(bar);
-    bar.SetSelectionColor(QColor(Qt::magenta));
-    bar.SetSelEnd(200);
-    bar.SetSelStart(50);  // pixels 35 to 111
-    EXPECT_EQ(PixelAt(bar, 40, 15), QColor(Qt::magenta));
-    EXPECT_EQ(PixelAt(bar, 30, 15), QColor(Qt::red));
-    bar.SetPosHighlight(false);
-    bar.SetSliderVisible(false);
-    EXPECT_EQ(PixelAt(bar, 30, 15), QColor(Qt::blue));
-    EXPECT_EQ(PixelAt(bar, 56, 6), bar.Color());
 }
 
 TEST(SlimTrackBarPainting, FramesTheFocusedBarWithDotsInsideTheFocusPadding) {
