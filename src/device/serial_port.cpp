@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -72,6 +73,9 @@ bool tSerialPort::Close() {
     }
     const int fd = fd_;
     fd_ = -1;
+    // The exclusive flag outlives this descriptor while others hold the terminal open (a
+    // simulator keeps its slave side open), and would then lock out the next open.
+    (void)::ioctl(fd, TIOCNXCL);
     if (::close(fd) != 0) return Fail();
     return true;
 }
@@ -114,7 +118,13 @@ bool tSerialPort::GetModemStatus(int* status) {
     return IsPseudoTerminalQuirk(errno) || Fail();
 }
 
-bool tSerialPort::Purge() { return ::tcflush(fd_, TCIOFLUSH) == 0 || Fail(); }
+bool tSerialPort::Purge() {
+    // Output is flushed only while some is still queued: a pseudo-terminal queues nothing on
+    // its side, and flushing there would throw away what the peer has not read yet.
+    int queued = 0;
+    const bool outputWaits = ::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued > 0;
+    return ::tcflush(fd_, outputWaits ? TCIOFLUSH : TCIFLUSH) == 0 || Fail();
+}
 
 bool tSerialPort::Read(char* buffer, int count, int* delivered) {
     *delivered = 0;
@@ -161,5 +171,14 @@ bool tSerialPort::Write(const char* data, int count, int* written) {
         bool failed = false;
         if (!WaitFor(fd_, POLLOUT, deadline, &failed)) return !failed || Fail();
     }
+    WaitUntilSent(deadline);
     return true;
+}
+
+void tSerialPort::WaitUntilSent(std::chrono::steady_clock::time_point deadline) const {
+    // A write is done when the bytes are on the line, so that a purge right after it cannot
+    // discard them.
+    int queued = 0;
+    while (::ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 && MillisecondsLeft(deadline) > 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
 }

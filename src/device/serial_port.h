@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 
 // One serial port over POSIX termios: exclusive open, raw 115200 8N1, RTS, break, modem
 // status, purge, and counted reads and writes with total time-outs. A pseudo-terminal has no
@@ -55,6 +56,7 @@ public:
 private:
     bool Fail();
     bool IsPseudoTerminalQuirk(int error) const;
+    void WaitUntilSent(std::chrono::steady_clock::time_point deadline) const;
 
     int fd_ = -1;
     int lastError_ = 0;
