@@ -10,7 +10,9 @@ tLanguageController::tLanguageController(QString sectionName, tLanguageManager* 
     manager_->RegisterController(this);
 }
 
-tLanguageController::~tLanguageController() { manager_->UnregisterController(this); }
+tLanguageController::~tLanguageController() {
+    manager_->UnregisterController(this);
+}
 
 void tLanguageController::AddText(int id, const QString& component, const QString& property,
                                   const QString& builtIn, Setter setter) {
@@ -34,7 +36,9 @@ tLanguageController::Text& tLanguageController::Require(int id) {
     return texts_[it.value()];
 }
 
-void tLanguageController::Bind(int id, Setter setter) { Require(id).setter = std::move(setter); }
+void tLanguageController::Bind(int id, Setter setter) {
+    Require(id).setter = std::move(setter);
+}
 
 void tLanguageController::BindList(int id, ListSetter setter) {
     Require(id).setter = [setter = std::move(setter)](const QString& text) {
@@ -61,14 +65,17 @@ QString tLanguageController::CurrentText(int id) const {
 void tLanguageController::Apply(const tTranslation* translation) {
     const QHash<int, QString>* section = translation ? translation->Section(sectionName_) : nullptr;
     for (Text& text : texts_) {
-        const auto it = section ? section->constFind(text.id) : QHash<int, QString>::const_iterator();
+        const auto it =
+            section ? section->constFind(text.id) : QHash<int, QString>::const_iterator();
         text.current = section && it != section->constEnd() ? it.value() : text.builtIn;
         if (text.setter) text.setter(text.current);
     }
     if (OnLanguageChanged) OnLanguageChanged();
 }
 
-void tLanguageController::Loaded() { manager_->TranslateWindow(*this); }
+void tLanguageController::Loaded() {
+    manager_->TranslateWindow(*this);
+}
 
 bool tLanguageController::IsListProperty(const QString& property) {
     for (const char* name : {"Items", "Strings", "TitleCaptions", "SecondaryShortCuts"})
@@ -76,4 +83,6 @@ bool tLanguageController::IsListProperty(const QString& property) {
     return false;
 }
 
-QStringList tLanguageController::SplitLines(const QString& text) { return SplitTextLines(text); }
+QStringList tLanguageController::SplitLines(const QString& text) {
+    return SplitTextLines(text);
+}

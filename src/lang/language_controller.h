@@ -38,8 +38,8 @@ public:
     const QString& SectionName() const { return sectionName_; }
 
     // Adds one translatable text; fails on an ID that is not positive or is there already.
-    void AddText(int id, const QString& component, const QString& property,
-                 const QString& builtIn, Setter setter = nullptr);
+    void AddText(int id, const QString& component, const QString& property, const QString& builtIn,
+                 Setter setter = nullptr);
     // Adds the rows of a window's table without setters; Bind gives them one.
     void AddTexts(const std::vector<tTranslatableText>& table);
     // Fails when the ID has not been added.

@@ -8,11 +8,17 @@
 #include "lang/language_ids.h"
 
 namespace {
-bool IsAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool IsAsciiDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
-bool IsAsciiLetter(QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+bool IsAsciiLetter(QChar c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
 
-QString Key(const QString& name) { return name.toCaseFolded(); }
+QString Key(const QString& name) {
+    return name.toCaseFolded();
+}
 
 QString LoadFailure(int line, const QString& reason) {
     return QStringLiteral("Loading translations failed.\r\nLine %1: %2")

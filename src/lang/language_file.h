@@ -40,7 +40,7 @@ private:
     };
 
     QVector<QPair<QString, QString>> header_;
-    QHash<QString, QString> constants_;  // by case-folded name
+    QHash<QString, QString> constants_;      // by case-folded name
     QHash<QString, SectionTexts> sections_;  // by case-folded name
 };
 

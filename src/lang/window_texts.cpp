@@ -109,6 +109,7 @@ struct ChartSeries {
 const char* const kChannelTitles[9] = {"AccX",  "AccY", "AccZ",  "GyroX", "GyroY",
                                        "GyroZ", "Roll", "Pitch", "Yaw"};
 
+// clang-format off
 const ChartSeries kCharts[] = {
     {129, 6, {{"sAccX_AccGyro", 0}, {"sAccY_AccGyro", 1}, {"sAccZ_AccGyro", 2},
               {"sGyroX_AccGyro", 3}, {"sGyroY_AccGyro", 4}, {"sGyroZ_AccGyro", 5}}},
@@ -119,6 +120,7 @@ const ChartSeries kCharts[] = {
     {193, 9, {{"Series1", 0}, {"Series2", 1}, {"Series3", 2}, {"Series4", 3}, {"Series5", 4},
               {"Series6", 5}, {"Series7", 6}, {"Series8", 7}, {"Series9", 8}}},
 };
+// clang-format on
 
 // Lists are stored with CR LF, as a language file's "\n" escape gives them.
 QString Stored(const char* text) {
