@@ -121,32 +121,17 @@ void TSlimTrackBar::SetColour(tColourChoice& slot, const tColourChoice& value) {
 void TSlimTrackBar::SetShadowColor(const QColor& value) {
     SetColour(shadowColor_, {shadowColor_.role, value});
 }
-void TSlimTrackBar::SetShadowColor(QPalette::ColorRole role) {
-    SetColour(shadowColor_, {role, QColor()});
-}
 void TSlimTrackBar::SetHighlightColor(const QColor& value) {
     SetColour(highlightColor_, {highlightColor_.role, value});
-}
-void TSlimTrackBar::SetHighlightColor(QPalette::ColorRole role) {
-    SetColour(highlightColor_, {role, QColor()});
 }
 void TSlimTrackBar::SetTrackColor(const QColor& value) {
     SetColour(trackColor_, {trackColor_.role, value});
 }
-void TSlimTrackBar::SetTrackColor(QPalette::ColorRole role) {
-    SetColour(trackColor_, {role, QColor()});
-}
 void TSlimTrackBar::SetSelectionColor(const QColor& value) {
     SetColour(selectionColor_, {selectionColor_.role, value});
 }
-void TSlimTrackBar::SetSelectionColor(QPalette::ColorRole role) {
-    SetColour(selectionColor_, {role, QColor()});
-}
 void TSlimTrackBar::SetPosHighlightColor(const QColor& value) {
     SetColour(posHighlightColor_, {posHighlightColor_.role, value});
-}
-void TSlimTrackBar::SetPosHighlightColor(QPalette::ColorRole role) {
-    SetColour(posHighlightColor_, {role, QColor()});
 }
 
 // Min and Max drag the other values along silently: only a position change that the user
@@ -169,22 +154,23 @@ void TSlimTrackBar::SetMax(int value) {
     update();
 }
 
-void TSlimTrackBar::SetThickness(int value) {
-    if (value == thickness_) return;
-    thickness_ = std::max(value, 2);
+// The raw value is compared before it is raised to the bound, as every setter does.
+void TSlimTrackBar::SetAtLeast(int& field, int value, int lowest) {
+    if (value == field) return;
+    field = std::max(value, lowest);
     update();
+}
+
+void TSlimTrackBar::SetThickness(int value) {
+    SetAtLeast(thickness_, value, 2);
 }
 
 void TSlimTrackBar::SetPadding(int value) {
-    if (value == padding_) return;
-    padding_ = std::max(value, 0);
-    update();
+    SetAtLeast(padding_, value, 0);
 }
 
 void TSlimTrackBar::SetFocusPadding(int value) {
-    if (value == focusPadding_) return;
-    focusPadding_ = std::max(value, 0);
-    update();
+    SetAtLeast(focusPadding_, value, 0);
 }
 
 void TSlimTrackBar::SetSelEnd(int value) {

@@ -53,24 +53,20 @@ public:
     bool PosHighlight() const { return posHighlight_; }
     void SetPosHighlight(bool value);
 
-    // Each colour follows a palette role until a fixed colour is set, so that the defaults
-    // keep up with the theme. An invalid QColor also means "follow the role".
+    // Each colour follows its palette role until a fixed colour is set, so that the defaults
+    // keep up with the theme; an invalid QColor goes back to the role.
     QColor ShadowColor() const { return Resolve(shadowColor_); }
     void SetShadowColor(const QColor& value);
-    void SetShadowColor(QPalette::ColorRole role);
     QColor HighlightColor() const { return Resolve(highlightColor_); }
     void SetHighlightColor(const QColor& value);
-    void SetHighlightColor(QPalette::ColorRole role);
     QColor TrackColor() const { return Resolve(trackColor_); }
     void SetTrackColor(const QColor& value);
-    void SetTrackColor(QPalette::ColorRole role);
     QColor SelectionColor() const { return Resolve(selectionColor_); }
     void SetSelectionColor(const QColor& value);
-    void SetSelectionColor(QPalette::ColorRole role);
     QColor PosHighlightColor() const { return Resolve(posHighlightColor_); }
     void SetPosHighlightColor(const QColor& value);
-    void SetPosHighlightColor(QPalette::ColorRole role);
-    // The background around the track and the slider's face.
+    // The background around the track and the slider's face; it may follow another role
+    // (a bar on a button-face panel).
     QColor Color() const { return Resolve(color_); }
     void SetColor(const QColor& value) { SetColour(color_, {color_.role, value}); }
     void SetColor(QPalette::ColorRole role) { SetColour(color_, {role, QColor()}); }
@@ -146,6 +142,7 @@ private:
 
     QColor Resolve(const tColourChoice& choice) const;
     void SetColour(tColourChoice& slot, const tColourChoice& value);
+    void SetAtLeast(int& field, int value, int lowest);
     // Takes the wide value so that a step beyond the int range still counts as a change.
     void SetPositionWide(qint64 value);
     std::optional<qint64> KeyTarget(int key) const;

@@ -100,3 +100,24 @@ TEST(SlimTrackBarPainting, FramesTheFocusedBarWithDotsInsideTheFocusPadding) {
     bar.clearFocus();
     EXPECT_EQ(PixelAt(bar, 2, 2), back);
 }
+
+TEST(SlimTrackBarPainting, ColoursFollowTheirPaletteRolesUntilFixed) {
+    TSlimTrackBar bar;
+    QPalette palette;
+    int shade = 0;
+    for (auto role : {QPalette::Dark, QPalette::Light, QPalette::Base, QPalette::Highlight,
+                      QPalette::ButtonText, QPalette::Button})
+        palette.setColor(role, QColor(shade += 30, 1, 2));
+    bar.setPalette(palette);
+    auto in = [&](QPalette::ColorRole role) { return palette.color(role); };
+    EXPECT_EQ((std::array{bar.ShadowColor(), bar.HighlightColor(), bar.TrackColor(),
+                          bar.SelectionColor(), bar.PosHighlightColor(), bar.Color()}),
+              (std::array{in(QPalette::Dark), in(QPalette::Light), in(QPalette::Base),
+                          in(QPalette::Highlight), in(QPalette::ButtonText), in(QPalette::Base)}));
+    bar.SetTrackColor(QColor(Qt::blue));
+    bar.SetColor(QPalette::Button);
+    EXPECT_EQ(bar.TrackColor(), QColor(Qt::blue));
+    EXPECT_EQ(bar.Color(), in(QPalette::Button));
+    bar.SetTrackColor(QColor());
+    EXPECT_EQ(bar.TrackColor(), in(QPalette::Base));
+}
