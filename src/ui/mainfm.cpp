@@ -1,31 +1,94 @@
 #include "ui/mainfm.h"
 
+#include <QAbstractEventDispatcher>
+#include <QAction>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
+#include <QSessionManager>
+#include <QTabWidget>
+#include <QTimer>
 
+#include "app/exceptions.h"
+#include "app/int_conversion.h"
 #include "app/settings.h"
+#include "device/device.h"
 #include "lang/builtin_texts.h"
+#include "ui/chart.h"
 
 namespace {
 QString SettingsPath(const QString& programPath) {
     const QFileInfo info(programPath);
     return QDir(info.absolutePath()).filePath(info.completeBaseName() + QStringLiteral(".cfg"));
 }
+
+int BatteryInterval(const tSettings& settings) {
+    const int seconds = StrToIntDef(settings.GetSettingByName(QStringLiteral("BatteryUpdate")), 2);
+    return seconds < 1 ? 2000 : seconds * 1000;
+}
 }  // namespace
 
 TfmMain::TfmMain(const QString& programPath, QWidget* parent)
     : QMainWindow(parent), programPath_(programPath), settings_(std::make_unique<tSettings>(false)) {
     setObjectName(QStringLiteral("fmMain"));
-    settings_->Load(SettingsPath(programPath));
+    // The window definition: every component exists before the settings are read.
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreatePages();
+    CreateCharts();
+    CreateRightPanel();
+    CreateBottom();
+    CreateStatusBar();
+    CreateTimers();
+
     setWindowTitle(QStringLiteral("Mirelvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/mirelvane.svg")));
-    resize(1032, 654);
+    settings_->Load(SettingsPath(programPath));
+    lbTime->setText(QString());
+    pcChart->setTabVisible(pcChart->indexOf(TabSheet2), false);
+    pcChart->setCurrentWidget(tsAccGyro);
+    tmBattery->setInterval(BatteryInterval(*settings_));
+    if (StrToIntDef(settings_->GetSettingByName(QStringLiteral("OneLanguage")), 0) != 0) {
+        miFileLanguage->menuAction()->setVisible(false);
+        miFileSeparator1->setVisible(false);
+    }
+    resize(1032, 654 + menuBar()->sizeHint().height());
+
+    FormCreate();
+    UpdateActions();
+    InstallIdleHandler();
 }
 
-TfmMain::~TfmMain() = default;
+TfmMain::~TfmMain() {
+    // Nothing may keep reading a port that is about to close, nor write to the log after it.
+    if (IsMeasuring()) StopMeasurement();
+    DisconnectDevice();
+}
+
+void TfmMain::FormCreate() {
+    // The language set-up hooks in here; until a language is applied the built-in texts stand.
+}
+
+void TfmMain::InstallIdleHandler() {
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
+                &TfmMain::UpdateActions);
+    }
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
+            if (QueryEndSession()) EndSession(true);
+        });
+    }
+}
+
+bool TfmMain::IsMeasuring() const { return Device() && Device()->IsMeasuring(); }
 
 void TfmMain::RestoreFromOtherInstance() {
     showNormal();
@@ -40,9 +103,33 @@ bool TfmMain::FormCloseQuery() {
     return box.exec() == QMessageBox::Yes;
 }
 
-void TfmMain::closeEvent(QCloseEvent* event) {
-    if (FormCloseQuery())
-        event->accept();
+bool TfmMain::QueryEndSession() {
+    askOnClose_ = false;
+    return true;
+}
+
+void TfmMain::EndSession(bool ending) {
+    if (ending)
+        QTimer::singleShot(0, this, [this] { close(); });
     else
+        askOnClose_ = true;
+}
+
+void TfmMain::closeEvent(QCloseEvent* event) {
+    if (connecting_ || (askOnClose_ && !FormCloseQuery())) {
         event->ignore();
+        return;
+    }
+    // A close during a measurement ends the stream first, as Stop does.
+    if (IsMeasuring()) StopMeasurement();
+    DisconnectDevice();
+    event->accept();
+}
+
+QVector<TChart*> TfmMain::Charts() const { return {chAll, chAccGyro, chAccAng, chGyroAng}; }
+
+TChartSeries* TfmMain::MasterSeries(int channel) const { return chAll->Series(channel); }
+
+QLabel* TfmMain::StatusPanel(int index) const {
+    return index >= 0 && index < 5 ? stbPanels_[index] : nullptr;
 }

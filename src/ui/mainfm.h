@@ -2,11 +2,44 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QVector>
+#include <functional>
 #include <memory>
 
+#include "device/device_connector.h"
+#include "lang/builtin_texts.h"
+#include "model/sample_decoder.h"
+#include "ui/axis_limits.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QStatusBar;
+class QTabWidget;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QWidget;
+class TChart;
+class TChartSeries;
+class TSlimTrackBar;
+class TValueListEditor;
+class tDevice;
 class tSettings;
 
-// The main window. One class, its source split by concern (mainfm_*.cpp).
+// The main window. One class, its source split by concern: mainfm.cpp (frame, construction,
+// closing), mainfm_actions.cpp (actions, menu, tool bar), mainfm_layout.cpp (pages, right panel,
+// status bar, timers), mainfm_charts.cpp (the four charts), mainfm_session.cpp (connect, start,
+// pause, stop, drain), mainfm_update.cpp (the enabling rules), mainfm_live.cpp (decoding and the
+// live display), mainfm_ranges.cpp (relative readings and sensor ranges).
+//
+// Components are public members named as in the window definition, and each one's objectName
+// is its name, so that the other parts of the window and the tests can reach them.
 class TfmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -16,17 +49,191 @@ public:
 
     tSettings* Settings() const { return settings_.get(); }
     const QString& ProgramPath() const { return programPath_; }
+    // The connected ball, or null.
+    tDevice* Device() const { return connection_.Device.get(); }
+    bool IsConnected() const { return connection_.Device != nullptr; }
+    bool IsMeasuring() const;
 
     // A second start asked for this window: restore it and bring it to the front.
     void RestoreFromOtherInstance();
 
     // The exit question; true when the window may close.
     bool FormCloseQuery();
+    // The session is about to end: no question on closing, and the answer is yes.
+    bool QueryEndSession();
+    // The session ends (true: the window closes) or the end was cancelled (the question is
+    // installed again).
+    void EndSession(bool ending);
+
+    // Evaluates every action's enabling rule, as the idle handler does.
+    void UpdateActions();
+
+    // --- session (mainfm_session.cpp)
+    void ConnectDevice();
+    void DisconnectDevice();
+    void acDeviceConnectExecute();
+    void acDeviceConnectUpdate();
+    void acDeviceStartExecute();
+    void acDeviceStartUpdate();
+    void acDevicePauseExecute();
+    void acDevicePauseUpdate();
+    void acDeviceStopExecute();
+    void acDeviceStopUpdate();
+    void tmStartTimer();
+    void acFileExitExecute();
+    void acViewToolBarExecute();
+    void acViewStatusBarExecute();
+    void tlbMainDblClick() {}
+
+    // --- enabling rules of the actions that other parts of the window run
+    void acViewChooseCoordUpdate();
+    void acDeviceCalibrateUpdate();
+    void acDeviceAccCalibrateUpdate();
+    void acFileSetZeroMarkerUpdate();
+    void acFileMarkPointUpdate();
+    void acFileShowAllUpdate();
+    void acFileExportUpdate();
+
+    // --- live display (mainfm_live.cpp)
+    void DecodeChunk(const char* bytes, int length);
+    void PrepareLiveChart(TChart* chart);
+    void EnableChartReview(TChart* chart);
+    void ScrollTimeAxis(TChart* chart, double time);
+    void ShowValueRow(TChartSeries* series, const QString& key, const QString& format, int index);
+    void chSeriesClickCheck(QListWidgetItem* item);
+    void chAllGetLegendText(TChart* chart, QString& text, int index);
+    // Repaints the chart of the page the user sees (the others are brought up to date when
+    // their page is shown).
+    void RepaintVisibleChart();
+
+    // --- relative readings and ranges (mainfm_ranges.cpp); the readings themselves are taken
+    // relative inside the decoder, for the channels checked in pmZero.
+    void acViewChooseCoordExecute();
+    void cbAccChange();
+    void cbGyroChange();
+
+    // The four charts in the order the session steps visit them.
+    QVector<TChart*> Charts() const;
+    // The master series of a channel (0..8).
+    TChartSeries* MasterSeries(int channel) const;
+    // Status panel 0..4.
+    QLabel* StatusPanel(int index) const;
+
+    // Members of the window state.
+    int DevTime = -1;
+    int OffTimeElapsed = -1;
+    int ZeroMarkerIndex = 0;
+    int CursorIndex = 0;
+    double ZeroRef[kChannelCount] = {};
+
+    // Actions (alMain).
+    QAction* acDeviceConnect = nullptr;
+    QAction* acDeviceStart = nullptr;
+    QAction* acDevicePause = nullptr;
+    QAction* acDeviceStop = nullptr;
+    QAction* acDeviceCalibrate = nullptr;
+    QAction* acDeviceAccCalibrate = nullptr;
+    QAction* acDeviceSettings = nullptr;
+    QAction* acFileSetZeroMarker = nullptr;
+    QAction* acFileMarkPoint = nullptr;
+    QAction* acFileShowAll = nullptr;
+    QAction* acFileExport = nullptr;
+    QAction* acFileExit = nullptr;
+    QAction* acViewChooseCoord = nullptr;
+    QAction* acViewToolBar = nullptr;
+    QAction* acViewStatusBar = nullptr;
+    QAction* acHelpAbout = nullptr;
+
+    // Menus.
+    QMenuBar* mmMain = nullptr;
+    QMenu* miFile = nullptr;
+    QMenu* miFileLanguage = nullptr;
+    QAction* miFileSeparator1 = nullptr;
+    QMenu* miView = nullptr;
+    QMenu* miDevice = nullptr;
+    QMenu* miHelp = nullptr;
+    QMenu* pmZero = nullptr;
+    // The nine channel items of pmZero, in channel order (miAccX .. miYaw).
+    QAction* pmZeroItems[kChannelCount] = {};
+
+    // Tool bar.
+    QToolBar* tlbMain = nullptr;
+    QToolButton* tbViewChooseCoord = nullptr;
+    QComboBox* cbAcc = nullptr;
+    QComboBox* cbGyro = nullptr;
+    QLabel* lbTime = nullptr;
+
+    // Pages and charts.
+    QTabWidget* pcChart = nullptr;
+    QWidget* tsAccGyro = nullptr;
+    QWidget* tsAccAng = nullptr;
+    QWidget* tsGyroAng = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    TChart* chAll = nullptr;
+    TChart* chAccGyro = nullptr;
+    TChart* chAccAng = nullptr;
+    TChart* chGyroAng = nullptr;
+
+    // Right panel and bottom.
+    QWidget* Panel1 = nullptr;
+    TValueListEditor* vleData = nullptr;
+    QListWidget* chSeries = nullptr;
+    TValueListEditor* vlePulse = nullptr;
+    QPushButton* bbPulse = nullptr;
+    TSlimTrackBar* trMotor = nullptr;
+    QLabel* lbMotor = nullptr;
+    QStatusBar* stbMain = nullptr;
+
+    // Timers.
+    QTimer* tmTime = nullptr;
+    QTimer* tmStart = nullptr;
+    QTimer* tmBattery = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    using tHandler = void (TfmMain::*)();
+
+    void FormCreate();
+    // Layout (mainfm_actions.cpp, mainfm_layout.cpp, mainfm_charts.cpp).
+    void CreateActions();
+    QAction* MakeAction(const char* name, const char* category, const QString& caption,
+                        const QString& hint, int image);
+    void BindAction(QAction* action, tHandler update, tHandler execute);
+    void RunAction(QAction* action, tHandler update, tHandler execute);
+    void CreateMenus();
+    void LinkMenuItem(QMenu* menu, QAction* action, const char* name);
+    void CreateToolBar();
+    void CreateZeroMenu();
+    void CreateRangeLists();
+    void CreatePages();
+    void CreateCharts();
+    void CreateMasterChart();
+    void CreatePageChart(TChart* chart, const int (&channels)[6], const QString (&titles)[3]);
+    void CreateRightPanel();
+    void CreateBottom();
+    void CreateStatusBar();
+    void CreateTimers();
+    void InstallIdleHandler();
+    // The steps of Stop, shared by the disconnect and the close during a measurement.
+    void StopMeasurement();
+    // Moves every chart's time axis and the value table to the last sample of a chunk.
+    void ShowChunkEnd(float time);
+    void AppendSample(const tSample& sample);
+    static void SetValueAxisLimits(TChart* chart, bool right, const tAxisLimits& limits,
+                                   double step);
+    void ApplyStartLimits();
+
     QString programPath_;
     std::unique_ptr<tSettings> settings_;
+    tConnection connection_;
+    // Splits the chunks, scans the lines and keeps the relative readings' references; the
+    // channels it reads relatively are those checked in pmZero.
+    tSampleDecoder decoder_;
+    bool askOnClose_ = true;
+    bool connecting_ = false;
+    // The enabling rules, in the order the idle handler runs them.
+    QVector<tHandler> updates_;
+    QLabel* stbPanels_[5] = {};
 };

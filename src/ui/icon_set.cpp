@@ -1,0 +1,98 @@
+#include "ui/icon_set.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <array>
+
+// The resources live in a static library, whose registration the linker would drop unless
+// something refers to it.
+void InitIconResources() {
+    static const bool done = [] {
+        Q_INIT_RESOURCE(resources);
+        return true;
+    }();
+    (void)done;
+}
+
+namespace {
+const char* const kIconFiles[kIconCount] = {
+    "00_exit",  "01_about",       "02_connect",     "03_start",   "04_pause",
+    "05_stop",  "06_settings",    "07_zero_marker", "08_export",  "09_mark_point",
+    "10_relative", "11_calibrate", "12_show_all",
+};
+
+QImage Render(int index) {
+    InitIconResources();
+    QImage image(kIconSize, kIconSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QSvgRenderer renderer(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(kIconFiles[index])));
+    QPainter painter(&image);
+    renderer.render(&painter, QRectF(0, 0, kIconSize, kIconSize));
+    return image;
+}
+
+// The hot form lifts brightness and saturation so that the image lights up without moving.
+QImage Hot(const QImage& normal) {
+    QImage image = normal.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            QColor c = QColor::fromRgba(line[x]);
+            if (c.alpha() == 0) continue;
+            int h, s, v, a;
+            c.getHsv(&h, &s, &v, &a);
+            c.setHsv(h, qMin(255, s + s / 5), qMin(255, v + (255 - v) / 3 + 12), a);
+            line[x] = c.rgba();
+        }
+    }
+    return image;
+}
+
+// The disabled form is a light, flat grey, so that it reads as unavailable on any face colour.
+QImage Disabled(const QImage& normal) {
+    QImage image = normal.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = line[x];
+            if (qAlpha(p) == 0) continue;
+            const int grey = 110 + qGray(p) * 45 / 100;
+            line[x] = qRgba(grey, grey, grey, qAlpha(p) * 70 / 100);
+        }
+    }
+    return image;
+}
+
+struct tForms {
+    std::array<QPixmap, 3> pixmaps;
+};
+
+const tForms& FormsOf(int index) {
+    static std::array<tForms, kIconCount> cache;
+    static std::array<bool, kIconCount> made{};
+    if (!made[index]) {
+        const QImage normal = Render(index);
+        cache[index].pixmaps = {QPixmap::fromImage(normal), QPixmap::fromImage(Hot(normal)),
+                                QPixmap::fromImage(Disabled(normal))};
+        made[index] = true;
+    }
+    return cache[index];
+}
+}  // namespace
+
+QPixmap IconPixmap(int index, tIconForm form) {
+    if (index < 0 || index >= kIconCount) return QPixmap();
+    return FormsOf(index).pixmaps[static_cast<int>(form)];
+}
+
+QIcon ActionIcon(int index) {
+    if (index < 0 || index >= kIconCount) return QIcon();
+    QIcon icon;
+    icon.addPixmap(IconPixmap(index, tIconForm::Normal), QIcon::Normal);
+    icon.addPixmap(IconPixmap(index, tIconForm::Hot), QIcon::Active);
+    icon.addPixmap(IconPixmap(index, tIconForm::Hot), QIcon::Selected);
+    icon.addPixmap(IconPixmap(index, tIconForm::Disabled), QIcon::Disabled);
+    return icon;
+}

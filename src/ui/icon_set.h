@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+// The program's own images, indexed as the actions refer to them. Each is drawn once from its
+// SVG resource at 24 x 24 and kept in three forms: normal, hot (under the mouse or highlighted
+// in a menu) and disabled.
+constexpr int kIconCount = 13;
+constexpr int kIconSize = 24;
+
+enum class tIconForm { Normal, Hot, Disabled };
+
+// A null pixmap for an index outside 0..kIconCount-1.
+QPixmap IconPixmap(int index, tIconForm form);
+
+// One icon carrying the three forms as its Normal, Active and Disabled modes, so that tool
+// buttons and menus pick the right one themselves. A null icon for an index of -1.
+QIcon ActionIcon(int index);
+
+// Registers the window resources (icons); safe to call more than once.
+void InitIconResources();

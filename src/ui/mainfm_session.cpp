@@ -1,0 +1,160 @@
+// Session control: connect and disconnect, start, pause, stop, the drain of the stream, exit
+// and the view toggles.
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include "device/device.h"
+#include "lang/builtin_texts.h"
+#include "ui/chart.h"
+#include "ui/mainfm.h"
+
+namespace {
+// While the ports are probed the window keeps painting, but nothing the user does reaches it:
+// input is swallowed, not queued, so that no click or shortcut starts a second connect later.
+class tInputBlocker : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::Wheel:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::Shortcut:
+            case QEvent::ShortcutOverride:
+            case QEvent::ContextMenu:
+            case QEvent::TouchBegin:
+            case QEvent::TouchUpdate:
+            case QEvent::TouchEnd:
+                return true;
+            default:
+                return false;
+        }
+    }
+};
+
+// The state of the window while a connect runs, undone however the connect ends.
+class tProbeScope {
+public:
+    tProbeScope(bool& connecting, QTimer* battery) : connecting_(connecting), battery_(battery) {
+        connecting_ = true;
+        battery_->stop();
+        qApp->installEventFilter(&blocker_);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~tProbeScope() {
+        QApplication::restoreOverrideCursor();
+        qApp->removeEventFilter(&blocker_);
+        battery_->start();
+        connecting_ = false;
+    }
+    tProbeScope(const tProbeScope&) = delete;
+    tProbeScope& operator=(const tProbeScope&) = delete;
+
+private:
+    bool& connecting_;
+    QTimer* battery_;
+    tInputBlocker blocker_;
+};
+}  // namespace
+
+void TfmMain::ConnectDevice() {
+    if (connecting_) return;
+    tProbeScope scope(connecting_, tmBattery);
+    tDeviceConnector connector(settings_.get());
+    connector.SetIdle([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); });
+    // The battery is shown once through whatever handler the battery timer has; emitting its
+    // signal runs exactly those handlers, and none when it has none.
+    connector.SetBatteryStep(
+        [this](tDevice&) { QMetaObject::invokeMethod(tmBattery, "timeout", Qt::DirectConnection); });
+    connector.ConnectDevice(connection_);
+    DevTime = connection_.DevTime;
+    OffTimeElapsed = connection_.DevTime;
+}
+
+void TfmMain::DisconnectDevice() {
+    tDeviceConnector::DisconnectDevice(connection_);
+    DevTime = -1;
+    OffTimeElapsed = -1;
+}
+
+void TfmMain::acDeviceConnectExecute() {
+    if (IsConnected()) {
+        // The stream ends as Stop ends it before its port goes away.
+        if (IsMeasuring()) StopMeasurement();
+        DisconnectDevice();
+    } else {
+        ConnectDevice();
+    }
+    acDeviceConnect->setChecked(IsConnected());
+    if (IsConnected()) {
+        StatusPanel(3)->setText(Device()->GetPortName());
+        cbAccChange();
+        cbGyroChange();
+    } else {
+        StatusPanel(3)->setText(LangConst(QStringLiteral("LC_CONN_NONE")));
+    }
+}
+
+void TfmMain::acDeviceStartExecute() {
+    ZeroMarkerIndex = -1;
+    CursorIndex = -1;
+    for (double& ref : ZeroRef) ref = 0;
+    decoder_.ResetZeroRef();
+    lbTime->setText(QString());
+    for (TChart* chart : Charts()) PrepareLiveChart(chart);
+    ApplyStartLimits();
+    OffTimeElapsed = 0;
+    Device()->StartMeasure();
+    tmStart->start();
+    RepaintVisibleChart();
+}
+
+void TfmMain::ApplyStartLimits() {
+    chAll->LeftAxis()->setRange(AccLimits.Min, AccLimits.Max);
+    chAll->RightAxis()->setRange(GyroLimits.Min, GyroLimits.Max);
+    chAccGyro->LeftAxis()->setRange(AccLimits.Min, AccLimits.Max);
+    chAccGyro->RightAxis()->setRange(GyroLimits.Min, GyroLimits.Max);
+    chAccAng->LeftAxis()->setRange(AccLimits.Min, AccLimits.Max);
+    chAccAng->RightAxis()->setRange(AngleLimits.Min, AngleLimits.Max);
+    chGyroAng->LeftAxis()->setRange(GyroLimits.Min, GyroLimits.Max);
+    chGyroAng->RightAxis()->setRange(AngleLimits.Min, AngleLimits.Max);
+}
+
+// The check itself is the command: the drain leaves the chunks queued while it is set.
+void TfmMain::acDevicePauseExecute() {}
+
+void TfmMain::acDeviceStopExecute() { StopMeasurement(); }
+
+void TfmMain::StopMeasurement() {
+    tmStart->stop();
+    if (Device()) Device()->StopMeasure();
+    ZeroMarkerIndex = -1;
+    CursorIndex = -1;
+    lbTime->setText(QString());
+    for (TChart* chart : Charts()) EnableChartReview(chart);
+    RepaintVisibleChart();
+}
+
+void TfmMain::tmStartTimer() {
+    if (!IsConnected() || acDevicePause->isChecked()) return;
+    tPacketQueue queue;
+    if (Device()->TakePackets(queue) == 0) return;
+    // Each chunk's block is freed as the queue goes, also when a decode fails half-way.
+    for (const tPacket& packet : queue) {
+        if (packet.Data()) DecodeChunk(packet.Data(), packet.Length());
+    }
+    RepaintVisibleChart();
+}
+
+void TfmMain::acFileExitExecute() { close(); }
+
+void TfmMain::acViewToolBarExecute() { tlbMain->setVisible(acViewToolBar->isChecked()); }
+
+void TfmMain::acViewStatusBarExecute() { stbMain->setVisible(acViewStatusBar->isChecked()); }

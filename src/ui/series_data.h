@@ -1,0 +1,30 @@
+#pragma once
+
+#include <qcustomplot.h>
+
+// The points of one channel, shared by the master series and the page series that show the
+// same channel. Two things differ from the stock container: a point that arrives out of time
+// order goes after the last point whose time is not above its own (ties keep arrival order),
+// and the storage grows by a quarter at a time instead of doubling, which keeps a long record
+// within its memory budget.
+class tSeriesData : public QCPGraphDataContainer {
+public:
+    tSeriesData() = default;
+
+    // Appends (time, value), or inserts it in time order when it is older than the last point.
+    // Returns the index the point got.
+    int Insert(double time, double value);
+
+    // Drops every point and returns the storage.
+    void Release();
+
+    // Point access by index, 0..size()-1.
+    double TimeAt(int index) const { return (constBegin() + index)->key; }
+    double ValueAt(int index) const { return (constBegin() + index)->value; }
+
+    // Bytes held for points, used and reserved.
+    qsizetype CapacityBytes() const;
+
+private:
+    void GrowIfFull();
+};

@@ -1,0 +1,114 @@
+#include "ui/value_list_editor.h"
+
+#include <QHeaderView>
+
+TValueListEditor::TValueListEditor(QWidget* parent) : QTableWidget(0, 2, parent) {
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setStretchLastSection(true);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+}
+
+void TValueListEditor::SetTitleCaptions(const QString& keyTitle, const QString& valueTitle) {
+    setHorizontalHeaderLabels({keyTitle, valueTitle});
+}
+
+void TValueListEditor::SetColumnWidths(int keyWidth, int valueWidth) {
+    setColumnWidth(0, keyWidth);
+    setColumnWidth(1, valueWidth);
+}
+
+void TValueListEditor::SetValuesEditable(bool editable) {
+    valuesEditable_ = editable;
+    setEditTriggers(editable ? QAbstractItemView::AllEditTriggers
+                             : QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(editable ? QAbstractItemView::SelectItems
+                                  : QAbstractItemView::SelectRows);
+    for (int row = 0; row < rowCount(); ++row) {
+        if (QTableWidgetItem* it = item(row, 1)) it->setFlags(ValueFlags());
+    }
+}
+
+QTableWidgetItem* TValueListEditor::MakeKeyItem(const QString& key) const {
+    auto* it = new QTableWidgetItem(key);
+    it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    return it;
+}
+
+Qt::ItemFlags TValueListEditor::ValueFlags() const {
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (valuesEditable_) flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+QTableWidgetItem* TValueListEditor::MakeValueItem(const QString& value) const {
+    auto* it = new QTableWidgetItem(value);
+    it->setFlags(ValueFlags());
+    return it;
+}
+
+void TValueListEditor::SetRows(const QStringList& keys, const QStringList& values) {
+    setRowCount(0);
+    setRowCount(keys.size());
+    for (int row = 0; row < keys.size(); ++row) {
+        setItem(row, 0, MakeKeyItem(keys[row]));
+        setItem(row, 1, MakeValueItem(row < values.size() ? values[row] : QString()));
+    }
+}
+
+QString TValueListEditor::KeyAt(int row) const {
+    const QTableWidgetItem* it = item(row, 0);
+    return it ? it->text() : QString();
+}
+
+QString TValueListEditor::ValueAt(int row) const {
+    const QTableWidgetItem* it = item(row, 1);
+    return it ? it->text() : QString();
+}
+
+void TValueListEditor::SetValueAt(int row, const QString& value) {
+    if (row < 0 || row >= rowCount()) return;
+    QTableWidgetItem* it = item(row, 1);
+    if (!it) {
+        setItem(row, 1, MakeValueItem(value));
+    } else if (it->text() != value) {
+        it->setText(value);
+    }
+}
+
+int TValueListEditor::FindRow(const QString& key) const {
+    for (int row = 0; row < rowCount(); ++row) {
+        if (KeyAt(row).compare(key, Qt::CaseInsensitive) == 0) return row;
+    }
+    return -1;
+}
+
+QString TValueListEditor::Value(const QString& key) const {
+    const int row = FindRow(key);
+    return row < 0 ? QString() : ValueAt(row);
+}
+
+void TValueListEditor::SetValue(const QString& key, const QString& value) {
+    int row = FindRow(key);
+    if (row < 0) {
+        row = rowCount();
+        insertRow(row);
+        setItem(row, 0, MakeKeyItem(key));
+        setItem(row, 1, MakeValueItem(QString()));
+    }
+    SetValueAt(row, value);
+}
+
+void TValueListEditor::BeginUpdate() {
+    if (updateDepth_++ == 0) setUpdatesEnabled(false);
+}
+
+void TValueListEditor::EndUpdate() {
+    if (updateDepth_ == 0) return;
+    if (--updateDepth_ == 0) setUpdatesEnabled(true);
+}

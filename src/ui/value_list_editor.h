@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTableWidget>
+
+// A two-column table of key = value rows. Rows are found by key without regard to case;
+// writing a key that no row has appends a row with that key. Keys are never editable; the
+// values are when the table is made editable.
+class TValueListEditor : public QTableWidget {
+    Q_OBJECT
+public:
+    explicit TValueListEditor(QWidget* parent = nullptr);
+
+    void SetTitleCaptions(const QString& keyTitle, const QString& valueTitle);
+    void SetColumnWidths(int keyWidth, int valueWidth);
+    void SetValuesEditable(bool editable);
+
+    // Replaces all rows: the keys in order, with the given values (missing ones are empty).
+    void SetRows(const QStringList& keys, const QStringList& values = QStringList());
+
+    int RowCount() const { return rowCount(); }
+    QString KeyAt(int row) const;
+    QString ValueAt(int row) const;
+    void SetValueAt(int row, const QString& value);
+
+    // -1 when no row has the key.
+    int FindRow(const QString& key) const;
+    QString Value(const QString& key) const;
+    void SetValue(const QString& key, const QString& value);
+
+    // Holds back repainting until the outermost EndUpdate, so a batch of writes shows at once.
+    void BeginUpdate();
+    void EndUpdate();
+
+private:
+    QTableWidgetItem* MakeKeyItem(const QString& key) const;
+    QTableWidgetItem* MakeValueItem(const QString& value) const;
+    Qt::ItemFlags ValueFlags() const;
+
+    bool valuesEditable_ = false;
+    int updateDepth_ = 0;
+};
