@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+
+#include "device/ballsim_process.h"
+#include "device/device.h"
+#include "device/device_connector.h"
+#include "device/device_test_support.h"
+#include "device/measure_thread.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+// Checks the lines of each chunk as the window will read them: whole, all eleven fields, and
+// the ball's time running on by one sample period from line to line.
+struct LineCheck {
+    long long lines = 0;
+    long long broken = 0;
+    long long gaps = 0;
+    double lastTime = -1;
+
+    void Take(const tPacket& packet) {
+        const QByteArray chunk(packet.Data(), packet.Length());
+        for (const QByteArray& line : chunk.split('\n')) {
+            if (line.isEmpty()) continue;
+            float v[10];
+            int battery = 0;
+            const int fields = std::sscanf(
+                line.constData(),
+                "ax:%f\tay:%f\taz:%f\tgx:%f\tgy:%f\tgz:%f\tr:%f\tp:%f\ty:%f\ttt:%f\tb:%d", &v[0],
+                &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], &v[8], &v[9], &battery);
+            if (fields != 11 || !line.endsWith('\r')) {
+                ++broken;
+                continue;
+            }
+            if (lastTime >= 0 && v[9] != static_cast<float>(lastTime + 10)) ++gaps;
+            lastTime = v[9];
+            ++lines;
+        }
+    }
+    // Takes chunks until `enough` holds or nothing came for `quietMs`.
+    void Drain(tDevice& device, const std::function<bool()>& enough, int quietMs) {
+        auto lastData = Clock::now();
+        while (!enough() && Clock::now() - lastData < std::chrono::milliseconds(quietMs)) {
+            tPacketQueue queue;
+            if (device.TakePackets(queue) > 0) lastData = Clock::now();
+            for (const tPacket& p : queue) Take(p);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+};
+
+// CPU time of one thread of this process, in milliseconds.
+long long ThreadCpuMs(pid_t tid) {
+    QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(tid));
+    if (!stat.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    const long long ticks = fields.value(11).toLongLong() + fields.value(12).toLongLong();
+    return ticks * 1000 / sysconf(_SC_CLK_TCK);
+}
+
+long long Ms(Clock::duration d) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+}
+}  // namespace
+
+TEST(StreamStress, DeliversEveryLineWholeAtAHundredTimesTheLineRate) {
+    const long long sent = 120000;  // about 10 s at --speed 100
+    BallsimProcess ball({QStringLiteral("--speed"), QStringLiteral("100"),
+                         QStringLiteral("--stream-lines"), QString::number(sent)});
+    auto settings = MakeSettings();
+    tDevice device(ball.Path(), settings.get());
+    QString error;
+    ASSERT_TRUE(device.Open(error));
+    const auto start = Clock::now();
+    device.StartMeasure();
+    LineCheck check;
+    check.Drain(device, [&] { return check.lines + check.broken >= sent; }, 10000);
+    const long long elapsed = Ms(Clock::now() - start);
+    device.StopMeasure();
+    ball.Stop();
+    EXPECT_TRUE(ball.Errors().contains("stream stopped after " + QByteArray::number(sent) + " lines"));
+    EXPECT_EQ(check.lines, sent);
+    EXPECT_EQ(check.broken, 0);
+    EXPECT_EQ(check.gaps, 0);
+    std::cout << "stress: " << sent << " lines sent, " << check.lines << " received whole in "
+              << elapsed << " ms\n";
+}
+
+TEST(StreamStress, SurvivesGarbageNulBytesAndEndlessLinesAndGoesOnStreaming) {
+    LogCapture log;
+    BallsimProcess ball({QStringLiteral("--speed"), QStringLiteral("20"), QStringLiteral("--garbage"),
+                         QStringLiteral("7"), QStringLiteral("--nul-storm"), QStringLiteral("50"),
+                         QStringLiteral("--no-line-end"), QStringLiteral("100")});
+    auto settings = MakeSettings();
+    tDevice device(ball.Path(), settings.get());
+    QString error;
+    ASSERT_TRUE(device.Open(error));
+    device.StartMeasure();
+    LineCheck check;
+    check.Drain(device, [&] { return check.lines >= 300; }, 5000);
+    device.StopMeasure();
+    EXPECT_GE(check.lines, 300);
+    EXPECT_GT(check.broken, 0);  // the garbage lines, delivered as lines for the window to reject
+    EXPECT_GE(log.CountStartingWith("Line longer than 1280 bytes, dropped "), 2);
+}
+
+TEST(StreamStress, WaitsOutTheReadPeriodAfterAnUnplugAndStillStopsAndReconnects) {
+    LogCapture log;
+    BallsimProcess ball({QStringLiteral("--unplug-after"), QStringLiteral("50")});
+    auto settings = MakeSettings({{"Ports", ball.Path()}});
+    tDeviceConnector connector(settings.get());
+    tConnection connection;
+    ASSERT_EQ(connector.ConnectDevice(connection), QString());
+    tDevice& device = *connection.Device;
+    device.StartMeasure();
+    ASSERT_TRUE(WaitUntil([&] { return log.Count("ReadTimeout") > 0; }));
+
+    const pid_t tid = device.MeasureThread()->SystemThreadId();
+    const auto t0 = Clock::now();
+    const long long cpu0 = ThreadCpuMs(tid);
+    const int passes0 = log.Count("ReadTimeout");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    const long long elapsed = Ms(Clock::now() - t0);
+    const long long cpu = ThreadCpuMs(tid) - cpu0;
+    const int passes = log.Count("ReadTimeout") - passes0;
+
+    // Each failing pass takes its whole read period, so passes cannot outrun the clock.
+    EXPECT_GE(passes, 1);
+    EXPECT_LE(passes, elapsed / 100 + 2);
+    EXPECT_LT(cpu, elapsed / 2);
+    // ... and still logs both of its lines once a pass (the first failing read may still
+    // deliver the last lines before the unplug).
+    const QList<QByteArray> m = log.Messages();
+    for (int i = m.indexOf("ReadTimeout", m.indexOf("ReadTimeout") + 1); i >= 0 && i + 1 < m.size();
+         i = m.indexOf("ReadTimeout", i + 1))
+        EXPECT_EQ(m[i + 1], "Invalid data recv :");
+    std::cout << "unplugged: " << passes << " passes and " << cpu << " ms CPU in " << elapsed
+              << " ms\n";
+
+    EXPECT_FALSE(device.StopMeasure());  // the stop request has no line to go to
+    EXPECT_FALSE(device.IsMeasuring());
+
+    BallsimProcess fresh(QStringList{});
+    settings->SetSettingByName(QStringLiteral("Ports"), fresh.Path());
+    EXPECT_EQ(connector.ConnectDevice(connection), QString());
+    ASSERT_TRUE(connection.Device);
+    EXPECT_EQ(connection.Device->GetPortName(), fresh.Path());
+}
