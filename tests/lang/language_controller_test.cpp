@@ -46,15 +46,6 @@ TEST_F(LanguageControllerTest, ListsArriveSplitAndMissingIdsKeepTheirBuiltInValu
     EXPECT_EQ(changes, 2);
 }
 
-TEST_F(LanguageControllerTest, AnotherWindowsSectionIsNotApplied) {
-    QString caption;
-    controller.AddText(1, QStringLiteral("fmMain"), QStringLiteral("Caption"),
-                       QStringLiteral("built-in"), [&](const QString& t) { caption = t; });
-    const tTranslation file = ParseLanguageFile("[fmAbout]\n1=about\n");
-    controller.Apply(&file);
-    EXPECT_EQ(caption, QStringLiteral("built-in"));
-}
-
 TEST_F(LanguageControllerTest, IdsMustBePositiveUniqueAndKnownToBeBound) {
     controller.AddText(5, QStringLiteral("a"), QStringLiteral("Caption"), QString());
     EXPECT_THROW(controller.AddText(5, QStringLiteral("b"), QStringLiteral("Caption"), QString()),
@@ -71,7 +62,4 @@ TEST(LanguageControllerLists, SplitAtEveryKindOfLineBreak) {
     EXPECT_EQ(tLanguageController::SplitLines(QStringLiteral("a\r\nb\rc\nd\r\n")),
               (QStringList{"a", "b", "c", "d"}));
     EXPECT_TRUE(tLanguageController::SplitLines(QString()).isEmpty());
-    EXPECT_TRUE(tLanguageController::IsListProperty(QStringLiteral("SecondaryShortCuts")));
-    EXPECT_TRUE(tLanguageController::IsListProperty(QStringLiteral("TitleCaptions")));
-    EXPECT_FALSE(tLanguageController::IsListProperty(QStringLiteral("XValues.Name")));
 }
