@@ -3,6 +3,8 @@
 #include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -18,14 +20,15 @@ constexpr int kReadPeriodMs = 100;
 
 // Best effort: the stream thread on the first processor, a little ahead of the others.
 // Neither failure matters.
-void RaiseAndBindCurrentThread(pid_t tid) {
+void RaiseAndBindCurrentThread() {
+    const auto tid = static_cast<id_t>(::syscall(SYS_gettid));
     cpu_set_t cpus;
     CPU_ZERO(&cpus);
     CPU_SET(0, &cpus);
     (void)pthread_setaffinity_np(pthread_self(), sizeof cpus, &cpus);
     errno = 0;
-    const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(tid));
-    if (errno == 0) (void)setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice - 5);
+    const int nice = getpriority(PRIO_PROCESS, tid);
+    if (errno == 0) (void)setpriority(PRIO_PROCESS, tid, nice - 5);
 }
 
 QByteArray FooterEntry(const tStreamCutter& cutter) {
@@ -63,7 +66,7 @@ QByteArray tMeasureThread::TakeCommand() {
 }
 
 void tMeasureThread::Execute() {
-    RaiseAndBindCurrentThread(SystemThreadId());
+    RaiseAndBindCurrentThread();
     if (!WriteStartRequest()) return;
     tSerialPort::tTimeouts timeouts = port_->GetTimeouts();
     if (timeouts.ReadTotalMs != kReadPeriodMs) {

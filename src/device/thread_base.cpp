@@ -1,7 +1,7 @@
 #include "device/thread_base.h"
 
-#include <sys/syscall.h>
-#include <unistd.h>
+#include <pthread.h>
+#include <time.h>
 
 #include <chrono>
 
@@ -10,7 +10,6 @@ tThread::~tThread() { EndThread(); }
 void tThread::Start() { thread_ = std::thread(&tThread::Run, this); }
 
 void tThread::Run() {
-    tid_.store(static_cast<pid_t>(::syscall(SYS_gettid)), std::memory_order_release);
     Execute();
     std::lock_guard<std::mutex> guard(stateLock_);
     finished_ = true;
@@ -53,4 +52,14 @@ bool tThread::SleepUnlessTerminated(int ms) {
     std::unique_lock<std::mutex> guard(stateLock_);
     return !stateChanged_.wait_for(guard, std::chrono::milliseconds(ms),
                                    [this] { return Terminated(); });
+}
+
+long long tThread::CpuMicroseconds() const {
+    if (!thread_.joinable()) return -1;
+    clockid_t clock;
+    timespec used;
+    if (pthread_getcpuclockid(const_cast<std::thread&>(thread_).native_handle(), &clock) != 0 ||
+        clock_gettime(clock, &used) != 0)
+        return -1;
+    return static_cast<long long>(used.tv_sec) * 1000000 + used.tv_nsec / 1000;
 }

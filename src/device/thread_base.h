@@ -1,7 +1,5 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -25,8 +23,9 @@ public:
     // The same, giving up after `ms` milliseconds; true when the body has ended.
     bool WaitFor(int ms);
     bool Finished() const;
-    // The kernel's id of the thread (for /proc/self/task/<id>); 0 until the body has begun.
-    pid_t SystemThreadId() const { return tid_.load(std::memory_order_acquire); }
+    // CPU time that the thread has used, in microseconds; -1 once it has been waited for.
+    // Called by the thread's owner.
+    long long CpuMicroseconds() const;
 
 protected:
     tThread() = default;
@@ -41,7 +40,6 @@ private:
 
     std::thread thread_;
     std::atomic<bool> terminated_{false};
-    std::atomic<pid_t> tid_{0};
     mutable std::mutex stateLock_;
     std::condition_variable stateChanged_;
     bool finished_ = false;

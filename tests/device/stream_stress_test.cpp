@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <QFile>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -54,15 +52,6 @@ struct LineCheck {
     }
 };
 
-// CPU time of one thread of this process, in milliseconds.
-long long ThreadCpuMs(pid_t tid) {
-    QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(tid));
-    if (!stat.open(QIODevice::ReadOnly)) return -1;
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    const long long ticks = fields.value(11).toLongLong() + fields.value(12).toLongLong();
-    return ticks * 1000 / sysconf(_SC_CLK_TCK);
-}
 
 long long Ms(Clock::duration d) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
@@ -121,13 +110,13 @@ TEST(StreamStress, WaitsOutTheReadPeriodAfterAnUnplugAndStillStopsAndReconnects)
     device.StartMeasure();
     ASSERT_TRUE(WaitUntil([&] { return log.Count("ReadTimeout") > 0; }));
 
-    const pid_t tid = device.MeasureThread()->SystemThreadId();
+    const tMeasureThread& thread = *device.MeasureThread();
     const auto t0 = Clock::now();
-    const long long cpu0 = ThreadCpuMs(tid);
+    const long long cpu0 = thread.CpuMicroseconds();
     const int passes0 = log.Count("ReadTimeout");
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
     const long long elapsed = Ms(Clock::now() - t0);
-    const long long cpu = ThreadCpuMs(tid) - cpu0;
+    const long long cpu = (thread.CpuMicroseconds() - cpu0) / 1000;
     const int passes = log.Count("ReadTimeout") - passes0;
 
     // Each failing pass takes its whole read period, so passes cannot outrun the clock.
