@@ -42,15 +42,12 @@ locale_t CLocale() {
 bool ConvertFloat(const char* start, const char* digits, const char* end, bool hex,
                   float& value) {
     float v = 0;
-    std::from_chars_result r;
-    if (hex) {
-        r = std::from_chars(digits + 2, end, v, std::chars_format::hex);
-        // "0x" without a hexadecimal digit before the exponent is read as the "0" alone.
-        if (r.ec == std::errc::invalid_argument) r.ec = std::errc{}, v = 0;
-    } else {
-        r = std::from_chars(digits, end, v);
-        if (r.ec == std::errc::invalid_argument) return false;
-    }
+    const std::from_chars_result r =
+        hex ? std::from_chars(digits + 2, end, v, std::chars_format::hex)
+            : std::from_chars(digits, end, v);
+    // "0x" without a hexadecimal digit before the exponent is read as the "0" alone; v is
+    // still 0 then.
+    if (r.ec == std::errc::invalid_argument && !hex) return false;
     if (r.ec == std::errc::result_out_of_range) {
         // Rare: let the C library tell a denormal or zero from an overflow.
         const std::string copy(start, end);
@@ -61,6 +58,29 @@ bool ConvertFloat(const char* start, const char* digits, const char* end, bool h
     return true;
 }
 
+// The common plain decimal ("-1234", "56.25") whose digits fit a float exactly, with at most ten
+// decimals: one correctly rounded division gives the correctly rounded value. False leaves the
+// number to the general path.
+bool ReadShortDecimal(const char*& p, const char* end, bool negative, float& value) {
+    static constexpr float kPowers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                        1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    const char* q = p;
+    std::uint32_t mantissa = 0;
+    int digits = 0, decimals = 0;
+    for (; q < end && IsDigit(*q) && digits < 9; ++q, ++digits) mantissa = mantissa * 10 + (*q - '0');
+    if (q < end && *q == '.') {
+        for (++q; q < end && IsDigit(*q) && digits < 9; ++q, ++digits, ++decimals)
+            mantissa = mantissa * 10 + (*q - '0');
+    }
+    if (digits == 0 || mantissa > (1u << 24) || decimals > 10) return false;
+    // Whatever follows must end the number as the scanner sees it.
+    if (q < end && (IsDigit(*q) || *q == '.' || Lower(*q) == 'e' || Lower(*q) == 'x')) return false;
+    const float v = static_cast<float>(mantissa) / kPowers[decimals];
+    value = negative ? -v : v;
+    p = q;
+    return true;
+}
+
 // One "%f" conversion, taking exactly the characters that the C library's scanner takes.
 bool ReadFloat(const char*& p, const char* end, float& value) {
     SkipSpace(p, end);
@@ -68,6 +88,7 @@ bool ReadFloat(const char*& p, const char* end, float& value) {
     const char* start = p;
     const bool sign = *p == '+' || *p == '-';
     if (sign && ++p == end) return false;
+    if (ReadShortDecimal(p, end, *start == '-', value)) return true;
     // "nan" and "inf" are either not numbers or not finite: the line is rejected either way.
     if (Lower(*p) == 'n' || Lower(*p) == 'i') return false;
     const char* digits = p;
