@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <cerrno>
 #include <cstring>
 
@@ -73,20 +72,19 @@ TEST(DeviceOpen, ReportsAMissingPortWithTheSystemsReason) {
 TEST(DeviceOpen, ReportsAPortThatAnotherProcessHolds) {
     BallsimProcess ball(QStringList{});
     ASSERT_FALSE(ball.Path().isEmpty());
-    QProcess holder;
-    holder.start(QStringLiteral("flock"),
-                 {QStringLiteral("--no-fork"), ball.Path(), QStringLiteral("-c"),
-                  QStringLiteral("echo held; exec sleep 60")});
-    if (!holder.waitForStarted(5000)) GTEST_SKIP() << "flock(1) is not available";
-    ASSERT_TRUE(holder.waitForReadyRead(10000));
+    SpawnedProcess holder;
+    if (!holder.Start(QStringLiteral("flock"), {QStringLiteral("--no-fork"), ball.Path(),
+                                                QStringLiteral("-c"),
+                                                QStringLiteral("echo held; exec sleep 60")}) ||
+        holder.ReadLine() != "held")
+        GTEST_SKIP() << "flock(1) is not available";
 
     auto settings = MakeSettings();
     tDevice device(ball.Path(), settings.get());
     QString error;
     EXPECT_FALSE(device.Open(error));
     EXPECT_EQ(error, OpenFailureText(ball.Path(), EBUSY));
-    holder.kill();
-    holder.waitForFinished(5000);
+    holder.Stop();
     EXPECT_TRUE(device.Open(error)) << error.toStdString();
 }
 

@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "app/format_settings.h"
 #include "app/log_file.h"
@@ -45,12 +46,16 @@ public:
 
     void WriteText(const QByteArray& text) override {
         std::lock_guard<std::mutex> guard(lock_);
-        messages_ << text.mid(kStampLength, text.size() - kStampLength - 2);
+        messages_.push_back(text.mid(kStampLength, text.size() - kStampLength - 2));
     }
 
+    // A copy of its own: the list that the writers append to is never shared with a reader.
     QList<QByteArray> Messages() const {
         std::lock_guard<std::mutex> guard(lock_);
-        return messages_;
+        QList<QByteArray> copy;
+        copy.reserve(static_cast<qsizetype>(messages_.size()));
+        for (const QByteArray& m : messages_) copy.append(QByteArray(m.constData(), m.size()));
+        return copy;
     }
     int Count(const QByteArray& message) const { return Messages().count(message); }
     int CountStartingWith(const QByteArray& prefix) const {
@@ -71,7 +76,7 @@ private:
 
     tLogFile* previous_ = nullptr;
     mutable std::mutex lock_;
-    QList<QByteArray> messages_;
+    std::vector<QByteArray> messages_;
 };
 
 // Settings for a test: no wait after opening a port unless a test asks for one.
