@@ -16,12 +16,24 @@ double ScaleRawValue(int channel, float raw) {
     return raw * kMilli;
 }
 
-float ScaleTime(float tt) { return static_cast<float>(tt * kMilli); }
+float ScaleTime(float tt) {
+    return static_cast<float>(tt * kMilli);
+}
 
-QString ChannelRowKey(int channel) { return QString::fromUtf8(kRowKeys[channel]); }
+QString ChannelRowKey(int channel) {
+    return QString::fromUtf8(kRowKeys[channel]);
+}
 
-int ChannelRowDecimals(int channel) { return channel < 6 ? 2 : 0; }
+int ChannelRowDecimals(int channel) {
+    return channel < 6 ? 2 : 0;
+}
 
-QString TimeOriginRowKey() { return QStringLiteral("t0, c"); }
-QString TimeRowKey() { return QStringLiteral("t, c"); }
-QString TimeSpanRowKey() { return QStringLiteral("dt, c"); }
+QString TimeOriginRowKey() {
+    return QStringLiteral("t0, c");
+}
+QString TimeRowKey() {
+    return QStringLiteral("t, c");
+}
+QString TimeSpanRowKey() {
+    return QStringLiteral("dt, c");
+}

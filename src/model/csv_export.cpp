@@ -104,10 +104,14 @@ tExportResult ExportRecord(const QString& fileName, const tExportSource& source)
     return {tExportResult::WriteFailed, ExportWriteErrorMessage()};
 }
 
-QString ExportNoDataMessage() { return LoadStr(5004); }
+QString ExportNoDataMessage() {
+    return LoadStr(5004);
+}
 
 QString ExportCreateErrorMessage(const QString& fileName, const QString& reason) {
     return QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason);
 }
 
-QString ExportWriteErrorMessage() { return QStringLiteral("Stream write error"); }
+QString ExportWriteErrorMessage() {
+    return QStringLiteral("Stream write error");
+}

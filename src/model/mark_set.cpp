@@ -6,7 +6,9 @@ bool tMarkSet::Contains(int index) const {
     return std::binary_search(indices_.begin(), indices_.end(), index);
 }
 
-void tMarkSet::Toggle(int index) { Set(index, !Contains(index)); }
+void tMarkSet::Toggle(int index) {
+    Set(index, !Contains(index));
+}
 
 void tMarkSet::Set(int index, bool marked) {
     if (index < 0) return;

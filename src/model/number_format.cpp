@@ -49,13 +49,15 @@ int FormatAscii(double value, int decimals, char* out) {
     if (IsHalfway(magnitude, decimals)) {
         // The digits one place further are exact and end in 5: drop it and round away.
         end = std::to_chars(start, digits + kBufferSize, magnitude, std::chars_format::fixed,
-                            decimals + 1).ptr;
+                            decimals + 1)
+                  .ptr;
         --end;
         if (end[-1] == '.') --end;
         start = IncrementDigits(start, end);
     } else {
         end = std::to_chars(start, digits + kBufferSize, magnitude, std::chars_format::fixed,
-                            decimals).ptr;
+                            decimals)
+                  .ptr;
     }
     const bool zero = std::all_of(start, end, [](char c) { return c == '0' || c == '.'; });
     char* o = out;

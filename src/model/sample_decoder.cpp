@@ -7,7 +7,9 @@
 #include "model/channels.h"
 #include "model/sample_line.h"
 
-QByteArray MeasureLogLine(const QByteArray& line) { return line; }
+QByteArray MeasureLogLine(const QByteArray& line) {
+    return line;
+}
 
 QByteArray PacketErrorLogLine(const QByteArray& line) {
     return QByteArrayLiteral("PACKET ERROR:") + line;

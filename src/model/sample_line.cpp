@@ -10,17 +10,23 @@
 
 namespace {
 
-constexpr const char* kFieldNames[] = {"ax:", "ay:", "az:", "gx:", "gy:", "gz:",
-                                       "r:",  "p:",  "y:",  "tt:", "b:"};
+constexpr const char* kFieldNames[] = {
+    "ax:", "ay:", "az:", "gx:", "gy:", "gz:", "r:", "p:", "y:", "tt:", "b:"};
 constexpr int kFieldCount = sizeof(kFieldNames) / sizeof(kFieldNames[0]);
 
 // The C locale's white space; the scanning rules of the line do not follow the user's locale.
-inline bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-inline bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+inline bool IsSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+inline bool IsDigit(char c) {
+    return static_cast<unsigned char>(c - '0') < 10;
+}
 inline bool IsHexDigit(char c) {
     return IsDigit(c) || static_cast<unsigned char>((c | 0x20) - 'a') < 6;
 }
-inline char Lower(char c) { return static_cast<char>(c | 0x20); }
+inline char Lower(char c) {
+    return static_cast<char>(c | 0x20);
+}
 
 inline void SkipSpace(const char*& p, const char* end) {
     while (p < end && IsSpace(*p)) ++p;
@@ -39,8 +45,7 @@ locale_t CLocale() {
 
 // Converts the characters that the scan took for a number the way the C library does: the
 // longest prefix that forms a number counts, the rest was consumed all the same.
-bool ConvertFloat(const char* start, const char* digits, const char* end, bool hex,
-                  float& value) {
+bool ConvertFloat(const char* start, const char* digits, const char* end, bool hex, float& value) {
     float v = 0;
     const std::from_chars_result r =
         hex ? std::from_chars(digits + 2, end, v, std::chars_format::hex)
@@ -67,7 +72,8 @@ bool ReadShortDecimal(const char*& p, const char* end, bool negative, float& val
     const char* q = p;
     std::uint32_t mantissa = 0;
     int digits = 0, decimals = 0;
-    for (; q < end && IsDigit(*q) && digits < 9; ++q, ++digits) mantissa = mantissa * 10 + (*q - '0');
+    for (; q < end && IsDigit(*q) && digits < 9; ++q, ++digits)
+        mantissa = mantissa * 10 + (*q - '0');
     if (q < end && *q == '.') {
         for (++q; q < end && IsDigit(*q) && digits < 9; ++q, ++digits, ++decimals)
             mantissa = mantissa * 10 + (*q - '0');

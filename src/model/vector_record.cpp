@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-void tVectorRecord::Append(const tSample& sample) { Append(sample.time, sample.value); }
+void tVectorRecord::Append(const tSample& sample) {
+    Append(sample.time, sample.value);
+}
 
 void tVectorRecord::Append(double time, const double (&values)[kChannelCount]) {
     if (times_.empty() || time >= times_.back()) {
