@@ -21,41 +21,6 @@ struct Block {
 };
 }  // namespace
 
-TEST(StreamCutter, KeepsTwoWholeLinesAndCarriesNothing) {
-    tStreamCutter cutter;
-    Block block(cutter, "ax:1\r\nax:2\r\n");
-    EXPECT_EQ(block.Data(), "ax:1\r\nax:2\r\n");
-    EXPECT_FALSE(block.cut.carried);
-    EXPECT_EQ(cutter.CarryCount(), 0);
-}
-
-TEST(StreamCutter, CarriesAnIncompleteLineIntoTheNextBlock) {
-    tStreamCutter cutter;
-    const QByteArray second = QByteArray(40, 'b');
-    Block first(cutter, "ax:1\r\n" + second);
-    EXPECT_EQ(first.Data(), "ax:1\r\n");
-    EXPECT_TRUE(first.cut.carried);
-    EXPECT_EQ(cutter.Carry(), second);
-    EXPECT_EQ(cutter.Room(), tStreamCutter::kChunkSize - 40);
-
-    Block next(cutter, "bb\r\n");
-    EXPECT_EQ(next.Data(), second + "bb\r\n");
-    EXPECT_EQ(cutter.CarryCount(), 0);
-}
-
-TEST(StreamCutter, QueuesNothingUntilALineWithoutEndGetsOne) {
-    tStreamCutter cutter;
-    const QByteArray line(300, 'x');
-    Block first(cutter, line);
-    EXPECT_EQ(first.cut.length, 0);
-    EXPECT_TRUE(first.cut.carried);
-    Block empty(cutter, "");
-    EXPECT_EQ(empty.cut.length, 0);
-    EXPECT_EQ(cutter.CarryCount(), 300);
-    Block next(cutter, "\r\n");
-    EXPECT_EQ(next.Data(), line + "\r\n");
-}
-
 TEST(StreamCutter, DropsATailLongerThanTheCarryAreaAndTheRestOfItsLine) {
     tStreamCutter cutter;
     Block first(cutter, "ok:1\r\n" + QByteArray(tStreamCutter::kCarrySize + 1, 'x'));
