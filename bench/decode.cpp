@@ -27,10 +27,11 @@ const std::vector<std::string>& Lines() {
         std::vector<std::string> out;
         char text[256];
         for (int i = 0; i < kLines; ++i) {
-            std::snprintf(text, sizeof text,
-                          "ax:%d\tay:%d\taz:%d\tgx:%d\tgy:%d\tgz:%d\tr:%.3f\tp:%.3f\ty:%.3f\ttt:%d\tb:%d",
-                          raw(rng), raw(rng), raw(rng), raw(rng), raw(rng), raw(rng), angle(rng),
-                          angle(rng), angle(rng), i * 10, 87);
+            std::snprintf(
+                text, sizeof text,
+                "ax:%d\tay:%d\taz:%d\tgx:%d\tgy:%d\tgz:%d\tr:%.3f\tp:%.3f\ty:%.3f\ttt:%d\tb:%d",
+                raw(rng), raw(rng), raw(rng), raw(rng), raw(rng), raw(rng), angle(rng), angle(rng),
+                angle(rng), i * 10, 87);
             out.emplace_back(text);
         }
         return out;
@@ -61,8 +62,8 @@ void DecodeAndAppend(benchmark::State& state) {
         record.Clear();
         decoder.ResetZeroRef();
         for (const std::string& chunk : Chunks()) {
-            const tChunkResult result = decoder.DecodeChunk(
-                chunk.data(), static_cast<int>(chunk.size()), record.Count());
+            const tChunkResult result =
+                decoder.DecodeChunk(chunk.data(), static_cast<int>(chunk.size()), record.Count());
             for (const tSample& sample : result.samples) record.Append(sample);
         }
         benchmark::DoNotOptimize(record.Count());
@@ -89,8 +90,9 @@ void LibraryScanOnly(benchmark::State& state) {
     for (auto _ : state) {
         for (const std::string& line : Lines()) {
             benchmark::DoNotOptimize(std::sscanf(
-                line.c_str(), "ax:%f\tay:%f\taz:%f\tgx:%f\tgy:%f\tgz:%f\tr:%f\tp:%f\ty:%f\ttt:%f\tb:%d",
-                &r[0], &r[1], &r[2], &r[3], &r[4], &r[5], &r[6], &r[7], &r[8], &f.tt, &f.b));
+                line.c_str(),
+                "ax:%f\tay:%f\taz:%f\tgx:%f\tgy:%f\tgz:%f\tr:%f\tp:%f\ty:%f\ttt:%f\tb:%d", &r[0],
+                &r[1], &r[2], &r[3], &r[4], &r[5], &r[6], &r[7], &r[8], &f.tt, &f.b));
         }
     }
     state.SetItemsProcessed(state.iterations() * kLines);

@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
 
     for (const tChunkResult* result : {&first, &second}) {
         std::vector<std::string> lines;
-        for (size_t from = 0, at; (at = chunk.find("\r\n", from)) != std::string::npos; from = at + 2)
+        for (size_t from = 0, at; (at = chunk.find("\r\n", from)) != std::string::npos;
+             from = at + 2)
             lines.push_back(chunk.substr(from, at - from));
         if (result->lines != static_cast<int>(lines.size())) std::abort();
         if (result->samples.size() + static_cast<size_t>(result->rejected.size()) != lines.size())
@@ -31,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
             if (!std::isfinite(s.time)) std::abort();
         }
         if (!result->samples.empty() && (result->time != result->samples.back().time ||
-                                          result->battery != result->samples.back().battery))
+                                         result->battery != result->samples.back().battery))
             std::abort();
     }
     return 0;

@@ -21,10 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const locale_t previous = uselocale(c);
     tSampleFields lib;
     float* r = lib.raw;
-    const int n = std::sscanf(line.c_str(),
-                              "ax:%f\tay:%f\taz:%f\tgx:%f\tgy:%f\tgz:%f\tr:%f\tp:%f\ty:%f\ttt:%f\tb:%d",
-                              &r[0], &r[1], &r[2], &r[3], &r[4], &r[5], &r[6], &r[7], &r[8],
-                              &lib.tt, &lib.b);
+    const int n = std::sscanf(
+        line.c_str(), "ax:%f\tay:%f\taz:%f\tgx:%f\tgy:%f\tgz:%f\tr:%f\tp:%f\ty:%f\ttt:%f\tb:%d",
+        &r[0], &r[1], &r[2], &r[3], &r[4], &r[5], &r[6], &r[7], &r[8], &lib.tt, &lib.b);
     uselocale(previous);
     bool expected = n == 11 && std::isfinite(lib.tt);
     for (int i = 0; expected && i < tSampleFields::kRawCount; ++i) expected = std::isfinite(r[i]);
