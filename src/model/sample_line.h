@@ -23,5 +23,5 @@ struct tSampleFields {
 // Unlike sscanf, a field that is not a finite 32-bit float ("nan", "inf", or a number too large
 // for a float) rejects the line: such a value would poison the record, the axes and the export.
 //
-// Returns false when the line is rejected; `out` is then unspecified.
+// Returns false when the line is rejected; `out` may then hold part of the fields.
 bool ParseSampleLine(const char* text, int length, tSampleFields& out);
