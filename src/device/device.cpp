@@ -50,11 +50,7 @@ int ParseValueReply(const QByteArray& reply) {
 tDevice::tDevice(const QString& portName, tSettings* settings)
     : portName_(portName), settings_(settings) {}
 
-tDevice::~tDevice() {
-    // The owner should have stopped the measurement; a thread must not outlive its port.
-    thread_.reset();
-    Close();
-}
+tDevice::~tDevice() { Close(); }
 
 int tDevice::SettingOrDefault(const char* key, int defaultValue) const {
     if (!settings_) return defaultValue;
@@ -84,6 +80,9 @@ bool tDevice::Open(QString& errorText) {
 }
 
 bool tDevice::Close() {
+    // The owner should have stopped the measurement; a stream thread must not outlive its
+    // port, so one that still runs is ended here.
+    thread_.reset();
     if (!port_.IsOpen()) return false;
     port_.SetBreak(true);
     return port_.Close();

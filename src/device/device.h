@@ -26,7 +26,8 @@ public:
 
     // True when the port is open and configured; otherwise false with the text for the user.
     bool Open(QString& errorText);
-    // Sets break and closes the port; true when it was closed.
+    // Ends a stream thread that still runs, sets break and closes the port; true when it was
+    // closed.
     virtual bool Close();
 
     // Writes `length` request bytes (purging first unless a stream thread exists) and, when
