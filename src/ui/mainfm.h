@@ -29,6 +29,7 @@ class TChart;
 class TChartSeries;
 class TSlimTrackBar;
 class TValueListEditor;
+class tSeriesData;
 class tDevice;
 class tSettings;
 
@@ -231,6 +232,8 @@ private:
     // Splits the chunks, scans the lines and keeps the relative readings' references; the
     // channels it reads relatively are those checked in pmZero.
     tSampleDecoder decoder_;
+    // The master series' points, in channel order; the containers live as long as the charts.
+    tSeriesData* masterPoints_[kChannelCount] = {};
     bool askOnClose_ = true;
     bool connecting_ = false;
     // The enabling rules, in the order the idle handler runs them.

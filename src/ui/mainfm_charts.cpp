@@ -78,6 +78,7 @@ void TfmMain::CreateMasterChart() {
         TChartSeries* series = chAll->AddSeries(QLatin1String(look.master), QLatin1String(look.title),
                                                 look.colour, look.masterOnRight);
         series->SetTag(channel);
+        masterPoints_[channel] = series->Points();
     }
     chAll->SetLegendFramed(true);
     SetVertical(chAll->LeftAxis(), kAccDesign, kAccStep);

@@ -34,8 +34,7 @@ void TfmMain::DecodeChunk(const char* bytes, int length) {
 
 void TfmMain::AppendSample(const tSample& sample) {
     // The page series share these containers, so one insert shows on every chart.
-    for (int k = 0; k < kChannelCount; ++k)
-        MasterSeries(k)->Points()->Insert(sample.time, sample.value[k]);
+    for (int k = 0; k < kChannelCount; ++k) masterPoints_[k]->Insert(sample.time, sample.value[k]);
 }
 
 void TfmMain::ShowChunkEnd(float time) {

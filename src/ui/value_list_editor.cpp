@@ -53,6 +53,7 @@ QTableWidgetItem* TValueListEditor::MakeValueItem(const QString& value) const {
 }
 
 void TValueListEditor::SetRows(const QStringList& keys, const QStringList& values) {
+    keys_ = keys;
     setRowCount(0);
     setRowCount(keys.size());
     for (int row = 0; row < keys.size(); ++row) {
@@ -82,8 +83,8 @@ void TValueListEditor::SetValueAt(int row, const QString& value) {
 }
 
 int TValueListEditor::FindRow(const QString& key) const {
-    for (int row = 0; row < rowCount(); ++row) {
-        if (KeyAt(row).compare(key, Qt::CaseInsensitive) == 0) return row;
+    for (int row = 0; row < keys_.size(); ++row) {
+        if (keys_[row].compare(key, Qt::CaseInsensitive) == 0) return row;
     }
     return -1;
 }
@@ -98,17 +99,20 @@ void TValueListEditor::SetValue(const QString& key, const QString& value) {
     if (row < 0) {
         row = rowCount();
         insertRow(row);
+        keys_.append(key);
         setItem(row, 0, MakeKeyItem(key));
         setItem(row, 1, MakeValueItem(QString()));
     }
     SetValueAt(row, value);
 }
 
+// Only the viewport is held back: it has no child widgets, so this stays cheap at every chunk,
+// and the cells are all that the writes change.
 void TValueListEditor::BeginUpdate() {
-    if (updateDepth_++ == 0) setUpdatesEnabled(false);
+    if (updateDepth_++ == 0) viewport()->setUpdatesEnabled(false);
 }
 
 void TValueListEditor::EndUpdate() {
     if (updateDepth_ == 0) return;
-    if (--updateDepth_ == 0) setUpdatesEnabled(true);
+    if (--updateDepth_ == 0) viewport()->setUpdatesEnabled(true);
 }

@@ -6,7 +6,8 @@
 
 // A two-column table of key = value rows. Rows are found by key without regard to case;
 // writing a key that no row has appends a row with that key. Keys are never editable; the
-// values are when the table is made editable.
+// values are when the table is made editable. Keys change only through SetRows and SetValue,
+// which keep a plain copy of them, so that a lookup does not go through the item model.
 class TValueListEditor : public QTableWidget {
     Q_OBJECT
 public:
@@ -38,6 +39,7 @@ private:
     QTableWidgetItem* MakeValueItem(const QString& value) const;
     Qt::ItemFlags ValueFlags() const;
 
+    QStringList keys_;
     bool valuesEditable_ = false;
     int updateDepth_ = 0;
 };

@@ -1,0 +1,191 @@
+// The live display's figures: decoding chunks into the charts (against the C library's scanner
+// alone on the same lines), the redraw of a page with a 30-second window and with the time
+// axis over an hour of record, and the memory that each recorded sample costs on all charts.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/log_file.h"
+#include "ui/chart.h"
+#include "ui/mainfm.h"
+#include "ui/ui_resources.h"
+
+namespace {
+constexpr int kChunkSize = 2419;  // the stream thread's read size
+constexpr double kRate = 100.0;   // samples per second of the ball
+
+std::string SampleLine(std::mt19937& rng, int index) {
+    std::uniform_int_distribution<int> raw(-32768, 32767);
+    std::uniform_real_distribution<double> angle(-180000, 180000);
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "ax:%d\tay:%d\taz:%d\tgx:%d\tgy:%d\tgz:%d\tr:%.3f\tp:%.3f\ty:%.3f\ttt:%d\tb:%d\r\n",
+                  raw(rng), raw(rng), raw(rng), raw(rng), raw(rng), raw(rng), angle(rng),
+                  angle(rng), angle(rng), int(index * 1000 / kRate), 87);
+    return text;
+}
+
+// 100 ms of stream per chunk at most, cut at line ends like the stream thread cuts them.
+struct tStream {
+    std::vector<std::string> lines;
+    std::vector<std::string> chunks;
+};
+
+const tStream& Stream() {
+    static const tStream stream = [] {
+        tStream s;
+        std::mt19937 rng(7);
+        std::string chunk;
+        for (int i = 0; i < 20000; ++i) {
+            s.lines.push_back(SampleLine(rng, i));
+            if (chunk.size() + s.lines.back().size() > kChunkSize) s.chunks.push_back(std::move(chunk)), chunk.clear();
+            chunk += s.lines.back();
+        }
+        if (!chunk.empty()) s.chunks.push_back(chunk);
+        return s;
+    }();
+    return stream;
+}
+
+// One window for all figures, on a settings file of its own; it goes before the application.
+std::unique_ptr<TfmMain> window;
+
+TfmMain& Window() {
+    static QTemporaryDir folder;
+    if (!window) {
+        QFile cfg(folder.filePath(QStringLiteral("mirelvane.cfg")));
+        cfg.open(QIODevice::WriteOnly);
+        cfg.close();
+        window = std::make_unique<TfmMain>(folder.filePath(QStringLiteral("mirelvane")));
+        window->show();
+        QApplication::processEvents();
+    }
+    return *window;
+}
+
+void StartLive(TfmMain& w) {
+    for (TChart* chart : w.Charts()) w.PrepareLiveChart(chart);
+}
+
+// Fills the record with `samples` samples at the ball's rate, through the live path.
+void Record(TfmMain& w, int samples) {
+    StartLive(w);
+    const tStream& s = Stream();
+    std::string chunk;
+    for (int i = 0; i < samples; ++i) {
+        const std::string& line = s.lines[size_t(i) % s.lines.size()];
+        // Lines repeat, so the time stamps are rewritten to keep counting.
+        std::string stamped = line.substr(0, line.find("tt:")) + "tt:" +
+                              std::to_string(int(i * 1000 / kRate)) + "\tb:87\r\n";
+        if (chunk.size() + stamped.size() > kChunkSize) {
+            w.DecodeChunk(chunk.data(), int(chunk.size()));
+            chunk.clear();
+        }
+        chunk += stamped;
+    }
+    if (!chunk.empty()) w.DecodeChunk(chunk.data(), int(chunk.size()));
+}
+
+void BM_DecodeAndAppend(benchmark::State& state) {
+    TfmMain& w = Window();
+    const tStream& s = Stream();
+    int64_t samples = 0;
+    for (auto _ : state) {
+        // A fresh record each pass, so the time stamps ascend as the ball's do.
+        state.PauseTiming();
+        StartLive(w);
+        state.ResumeTiming();
+        for (const std::string& chunk : s.chunks) w.DecodeChunk(chunk.data(), int(chunk.size()));
+        samples += int64_t(s.lines.size());
+    }
+    state.SetItemsProcessed(samples);
+    StartLive(w);
+}
+BENCHMARK(BM_DecodeAndAppend)->Unit(benchmark::kMillisecond);
+
+void BM_SscanfOnly(benchmark::State& state) {
+    const tStream& s = Stream();
+    float v[10];
+    int b = 0;
+    int64_t samples = 0;
+    for (auto _ : state) {
+        for (const std::string& line : s.lines) {
+            const int n = std::sscanf(line.c_str(),
+                                      "ax:%f\tay:%f\taz:%f\tgx:%f\tgy:%f\tgz:%f\tr:%f\tp:%f\ty:%f\ttt:%f\tb:%d",
+                                      &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], &v[8],
+                                      &v[9], &b);
+            benchmark::DoNotOptimize(n);
+        }
+        samples += int64_t(s.lines.size());
+    }
+    state.SetItemsProcessed(samples);
+}
+BENCHMARK(BM_SscanfOnly)->Unit(benchmark::kMillisecond);
+
+// The page the user sees, redrawn as the drain tick asks for it: a full 30-second window.
+void BM_RedrawPage30s(benchmark::State& state) {
+    TfmMain& w = Window();
+    w.pcChart->setCurrentWidget(w.tsAccGyro);
+    Record(w, int(30 * kRate));
+    for (auto _ : state) w.chAccGyro->replot(QCustomPlot::rpImmediateRefresh);
+    StartLive(w);
+}
+BENCHMARK(BM_RedrawPage30s)->Unit(benchmark::kMillisecond);
+
+// An hour of record with the time axis over all of it, as show-all draws it.
+void BM_RedrawShowAllOneHour(benchmark::State& state) {
+    TfmMain& w = Window();
+    w.pcChart->setCurrentWidget(w.tsAccGyro);
+    Record(w, int(3600 * kRate));
+    w.chAccGyro->SetTimeAxisAutomatic(true);
+    for (auto _ : state) w.chAccGyro->replot(QCustomPlot::rpImmediateRefresh);
+    w.chAccGyro->SetTimeAxisAutomatic(false);
+    StartLive(w);
+}
+BENCHMARK(BM_RedrawShowAllOneHour)->Unit(benchmark::kMillisecond);
+
+size_t HeapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// What a recorded sample costs on the four charts together: the heap's growth while a million
+// samples are appended through the live path.
+void BM_BytesPerRecordedSample(benchmark::State& state) {
+    TfmMain& w = Window();
+    constexpr int kSamples = 1000000;
+    double bytesPerSample = 0;
+    for (auto _ : state) {
+        StartLive(w);
+        const size_t before = HeapInUse();
+        Record(w, kSamples);
+        bytesPerSample = double(HeapInUse() - before) / kSamples;
+    }
+    state.counters["bytes_per_sample"] = bytesPerSample;
+    StartLive(w);
+}
+BENCHMARK(BM_BytesPerRecordedSample)->Unit(benchmark::kMillisecond)->Iterations(1);
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    InitUiResources();
+    tLogFile log(QStringLiteral("/nonexistent/bench.log"), QStringList{QStringLiteral("bench")});
+    LogFile = &log;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    window.reset();
+    LogFile = nullptr;
+    return 0;
+}
