@@ -6,16 +6,6 @@
 #include <QSvgRenderer>
 #include <array>
 
-// The resources live in a static library, whose registration the linker would drop unless
-// something refers to it.
-void InitIconResources() {
-    static const bool done = [] {
-        Q_INIT_RESOURCE(resources);
-        return true;
-    }();
-    (void)done;
-}
-
 namespace {
 const char* const kIconFiles[kIconCount] = {
     "00_exit",  "01_about",       "02_connect",     "03_start",   "04_pause",
@@ -24,7 +14,6 @@ const char* const kIconFiles[kIconCount] = {
 };
 
 QImage Render(int index) {
-    InitIconResources();
     QImage image(kIconSize, kIconSize, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QSvgRenderer renderer(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(kIconFiles[index])));
@@ -33,36 +22,36 @@ QImage Render(int index) {
     return image;
 }
 
-// The hot form lifts brightness and saturation so that the image lights up without moving.
-QImage Hot(const QImage& normal) {
+// Applies `change` to every pixel that is not fully transparent.
+template <typename Change>
+QImage MapPixels(const QImage& normal, Change change) {
     QImage image = normal.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            QColor c = QColor::fromRgba(line[x]);
-            if (c.alpha() == 0) continue;
-            int h, s, v, a;
-            c.getHsv(&h, &s, &v, &a);
-            c.setHsv(h, qMin(255, s + s / 5), qMin(255, v + (255 - v) / 3 + 12), a);
-            line[x] = c.rgba();
+            if (qAlpha(line[x]) != 0) line[x] = change(line[x]);
         }
     }
     return image;
 }
 
+// The hot form lifts brightness and saturation so that the image lights up without moving.
+QImage Hot(const QImage& normal) {
+    return MapPixels(normal, [](QRgb p) {
+        QColor c = QColor::fromRgba(p);
+        int h, s, v, a;
+        c.getHsv(&h, &s, &v, &a);
+        c.setHsv(h, qMin(255, s + s / 5), qMin(255, v + (255 - v) / 3 + 12), a);
+        return c.rgba();
+    });
+}
+
 // The disabled form is a light, flat grey, so that it reads as unavailable on any face colour.
 QImage Disabled(const QImage& normal) {
-    QImage image = normal.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb p = line[x];
-            if (qAlpha(p) == 0) continue;
-            const int grey = 110 + qGray(p) * 45 / 100;
-            line[x] = qRgba(grey, grey, grey, qAlpha(p) * 70 / 100);
-        }
-    }
-    return image;
+    return MapPixels(normal, [](QRgb p) {
+        const int grey = 110 + qGray(p) * 45 / 100;
+        return qRgba(grey, grey, grey, qAlpha(p) * 70 / 100);
+    });
 }
 
 struct tForms {

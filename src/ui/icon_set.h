@@ -5,7 +5,7 @@
 
 // The program's own images, indexed as the actions refer to them. Each is drawn once from its
 // SVG resource at 24 x 24 and kept in three forms: normal, hot (under the mouse or highlighted
-// in a menu) and disabled.
+// in a menu) and disabled. The resources must be registered first (InitUiResources).
 constexpr int kIconCount = 13;
 constexpr int kIconSize = 24;
 
@@ -17,6 +17,3 @@ QPixmap IconPixmap(int index, tIconForm form);
 // One icon carrying the three forms as its Normal, Active and Disabled modes, so that tool
 // buttons and menus pick the right one themselves. A null icon for an index of -1.
 QIcon ActionIcon(int index);
-
-// Registers the window resources (icons); safe to call more than once.
-void InitIconResources();

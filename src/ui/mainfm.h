@@ -222,8 +222,7 @@ private:
     // Moves every chart's time axis and the value table to the last sample of a chunk.
     void ShowChunkEnd(float time);
     void AppendSample(const tSample& sample);
-    static void SetValueAxisLimits(TChart* chart, bool right, const tAxisLimits& limits,
-                                   double step);
+    void ShowRangeReply(int b, bool acceleration);
     void ApplyStartLimits();
 
     QString programPath_;

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <initializer_list>
 
 #include "ui/icon_set.h"
 #include "ui/mainfm.h"
@@ -153,39 +154,43 @@ void TfmMain::LinkMenuItem(QMenu* menu, QAction* action, const char* name) {
 void TfmMain::CreateMenus() {
     mmMain = menuBar();
     mmMain->setObjectName(QStringLiteral("mmMain"));
-    miFile = mmMain->addMenu(QStringLiteral("&Файл"));
-    miFile->setObjectName(QStringLiteral("miFile"));
+    auto menu = [this](const QString& caption, const char* name) {
+        QMenu* m = mmMain->addMenu(caption);
+        m->setObjectName(QLatin1String(name));
+        return m;
+    };
+    // Entries in order; an entry without an action is a separator.
+    struct tEntry {
+        QAction* action;
+        const char* name;
+    };
+    auto fill = [this](QMenu* m, std::initializer_list<tEntry> entries) {
+        for (const tEntry& e : entries) {
+            if (e.action)
+                LinkMenuItem(m, e.action, e.name);
+            else
+                m->addSeparator();
+        }
+    };
+
+    miFile = menu(QStringLiteral("&Файл"), "miFile");
     miFileLanguage = miFile->addMenu(QStringLiteral("&Language"));
     miFileLanguage->setObjectName(QStringLiteral("miFileLanguage"));
     miFileSeparator1 = miFile->addSeparator();
     miFileSeparator1->setObjectName(QStringLiteral("miFileSeparator1"));
-    LinkMenuItem(miFile, acFileSetZeroMarker, "miFileSetZeroMarker");
-    LinkMenuItem(miFile, acFileMarkPoint, "miFileMarkPoint");
-    LinkMenuItem(miFile, acFileExport, "miFileExport");
-    LinkMenuItem(miFile, acFileShowAll, "miFileShowAll");
-    miFile->addSeparator();
-    LinkMenuItem(miFile, acFileExit, "miFileExit");
-
-    miView = mmMain->addMenu(QStringLiteral("&Вид"));
-    miView->setObjectName(QStringLiteral("miView"));
-    LinkMenuItem(miView, acViewToolBar, "miViewToolBar");
-    LinkMenuItem(miView, acViewStatusBar, "miViewStatusBar");
-    miView->addSeparator();
-
-    miDevice = mmMain->addMenu(QStringLiteral("&Устройство"));
-    miDevice->setObjectName(QStringLiteral("miDevice"));
-    LinkMenuItem(miDevice, acDeviceConnect, "miDeviceConnect");
-    LinkMenuItem(miDevice, acDeviceSettings, "miDeviceSettings");
-    miDevice->addSeparator();
-    LinkMenuItem(miDevice, acDeviceStart, "miDeviceStart");
-    LinkMenuItem(miDevice, acDevicePause, "miDevicePause");
-    LinkMenuItem(miDevice, acDeviceStop, "miDeviceStop");
-    miDevice->addSeparator();
-    LinkMenuItem(miDevice, acDeviceCalibrate, "miDeviceCalibrate");
-
-    miHelp = mmMain->addMenu(QStringLiteral("&?"));
-    miHelp->setObjectName(QStringLiteral("miHelp"));
-    LinkMenuItem(miHelp, acHelpAbout, "miHelpAbout");
+    fill(miFile, {{acFileSetZeroMarker, "miFileSetZeroMarker"}, {acFileMarkPoint, "miFileMarkPoint"},
+                  {acFileExport, "miFileExport"}, {acFileShowAll, "miFileShowAll"}, {nullptr, nullptr},
+                  {acFileExit, "miFileExit"}});
+    miView = menu(QStringLiteral("&Вид"), "miView");
+    fill(miView, {{acViewToolBar, "miViewToolBar"}, {acViewStatusBar, "miViewStatusBar"},
+                  {nullptr, nullptr}});
+    miDevice = menu(QStringLiteral("&Устройство"), "miDevice");
+    fill(miDevice, {{acDeviceConnect, "miDeviceConnect"}, {acDeviceSettings, "miDeviceSettings"},
+                    {nullptr, nullptr}, {acDeviceStart, "miDeviceStart"},
+                    {acDevicePause, "miDevicePause"}, {acDeviceStop, "miDeviceStop"},
+                    {nullptr, nullptr}, {acDeviceCalibrate, "miDeviceCalibrate"}});
+    miHelp = menu(QStringLiteral("&?"), "miHelp");
+    fill(miHelp, {{acHelpAbout, "miHelpAbout"}});
 }
 
 void TfmMain::CreateToolBar() {

@@ -68,29 +68,23 @@ void TfmMain::CreateRangeLists() {
 
 void TfmMain::acViewChooseCoordExecute() { tbViewChooseCoord->showMenu(); }
 
-void TfmMain::SetValueAxisLimits(TChart* chart, bool right, const tAxisLimits& limits,
-                                 double step) {
-    TChart::SetAxis(right ? chart->RightAxis() : chart->LeftAxis(), limits.Min, limits.Max, step);
+// A range reply b above 0 is the ball's new full scale; anything else leaves the axes alone.
+void TfmMain::ShowRangeReply(int b, bool acceleration) {
+    if (b <= 0) return;
+    tAxisLimits& limits = acceleration ? AccLimits : GyroLimits;
+    limits = acceleration ? AccLimitsForRange(b) : GyroLimitsForRange(b);
+    const double step = acceleration ? AccStepForRange(b) : GyroStepForRange(b);
+    const QVector<QCPAxis*> axes =
+        acceleration ? QVector<QCPAxis*>{chAll->LeftAxis(), chAccGyro->LeftAxis(), chAccAng->LeftAxis()}
+                     : QVector<QCPAxis*>{chAll->RightAxis(), chAccGyro->RightAxis(), chGyroAng->LeftAxis()};
+    for (QCPAxis* axis : axes) TChart::SetAxis(axis, limits.Min, limits.Max, step);
+    RepaintVisibleChart();
 }
 
 void TfmMain::cbAccChange() {
-    const int b = Device() ? Device()->SetAccRange(cbAcc->currentIndex()) : -1;
-    if (b <= 0) return;
-    AccLimits = AccLimitsForRange(b);
-    const double step = AccStepForRange(b);
-    SetValueAxisLimits(chAll, false, AccLimits, step);
-    SetValueAxisLimits(chAccGyro, false, AccLimits, step);
-    SetValueAxisLimits(chAccAng, false, AccLimits, step);
-    RepaintVisibleChart();
+    ShowRangeReply(Device() ? Device()->SetAccRange(cbAcc->currentIndex()) : -1, true);
 }
 
 void TfmMain::cbGyroChange() {
-    const int b = Device() ? Device()->SetGyroRange(cbGyro->currentIndex()) : -1;
-    if (b <= 0) return;
-    GyroLimits = GyroLimitsForRange(b);
-    const double step = GyroStepForRange(b);
-    SetValueAxisLimits(chAll, true, GyroLimits, step);
-    SetValueAxisLimits(chAccGyro, true, GyroLimits, step);
-    SetValueAxisLimits(chGyroAng, false, GyroLimits, step);
-    RepaintVisibleChart();
+    ShowRangeReply(Device() ? Device()->SetGyroRange(cbGyro->currentIndex()) : -1, false);
 }

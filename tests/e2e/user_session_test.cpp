@@ -35,13 +35,6 @@ private:
     std::unique_ptr<tLogFile> log_;
 };
 
-int SentLines(BallsimProcess& ball) {
-    ball.Stop();
-    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("sent (\\d+) lines"))
-                                          .match(QString::fromLocal8Bit(ball.Errors()));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
-
 void Press(TfmMain& w, Qt::Key key) {
     w.UpdateActions();
     QTest::keyClick(&w, key, Qt::AltModifier);
@@ -96,7 +89,7 @@ TEST(UserSession, ShortcutsConnectStartPauseResumeAndStopWithoutLosingASample) {
     log.End();
 
     // Every line the ball sent is either a point or a rejected line.
-    const int sent = SentLines(ball);
+    const int sent = WindowFixture::SentLines(ball);
     const QStringList lines =
         QString::fromUtf8(f.Folder().Read(QStringLiteral("mirelvane.log"))).split(QStringLiteral("\r\n"));
     const int rejected = int(lines.filter(QStringLiteral(" PACKET ERROR:")).size());

@@ -23,13 +23,6 @@ enum class State { Disconnected, Connected, Measuring, Paused };
 
 int ThreadCount() { return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(); }
 
-int SentLines(BallsimProcess& ball) {
-    ball.Stop();
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("sent (\\d+) lines")).match(QString::fromLocal8Bit(ball.Errors()));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
-
 // The enabling table, row by row, for one session state.
 void ExpectEnabling(TfmMain& w, State state) {
     w.UpdateActions();
@@ -169,7 +162,7 @@ TEST(Session, EverySampleOfAPauseAppearsAfterItAndNoneIsLost) {
     ASSERT_TRUE(WaitForPoints(w, 900));
     Choose(w, w.acDeviceStop);
 
-    const int sent = SentLines(ball);
+    const int sent = WindowFixture::SentLines(ball);
     EXPECT_EQ(sent, 900);
     for (TChart* chart : w.Charts()) {
         for (int i = 0; i < chart->SeriesCount(); ++i) EXPECT_EQ(chart->Series(i)->Count(), sent);

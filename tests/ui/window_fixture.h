@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QRegularExpression>
 #include <QString>
 #include <QTest>
 #include <memory>
 
+#include "device/ballsim_process.h"
 #include "support/temp_folder.h"
 #include "ui/mainfm.h"
 
@@ -35,6 +37,14 @@ public:
     // Settings lines that point the window at one port.
     static QByteArray PortSettings(const QString& port) {
         return "Ports=" + port.toLocal8Bit() + "\r\nTimeout=0\r\nCheckCount=2\r\n";
+    }
+
+    // Ends ballsim and returns the count of sample lines it says it sent, or -1.
+    static int SentLines(BallsimProcess& ball) {
+        ball.Stop();
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("sent (\\d+) lines"))
+                                              .match(QString::fromLocal8Bit(ball.Errors()));
+        return m.hasMatch() ? m.captured(1).toInt() : -1;
     }
 
 private:
