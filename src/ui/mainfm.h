@@ -201,12 +201,14 @@ private:
     void CreateActions();
     QAction* MakeAction(const char* name, const char* category, const QString& caption,
                         const QString& hint, int image);
+    void BindActions();
     void BindAction(QAction* action, tHandler update, tHandler execute);
     void RunAction(QAction* action, tHandler update, tHandler execute);
     void CreateMenus();
     void LinkMenuItem(QMenu* menu, QAction* action, const char* name);
     void CreateToolBar();
     void CreateZeroMenu();
+    void CreateChooseCoordButton();
     void CreateRangeLists();
     void CreatePages();
     void CreateCharts();

@@ -90,7 +90,10 @@ void TfmMain::CreateActions() {
     acViewStatusBar->setChecked(true);
     // The device settings are part of the window definition but never offered.
     acDeviceSettings->setVisible(false);
+    BindActions();
+}
 
+void TfmMain::BindActions() {
     BindAction(acDeviceConnect, &TfmMain::acDeviceConnectUpdate, &TfmMain::acDeviceConnectExecute);
     BindAction(acDeviceStart, &TfmMain::acDeviceStartUpdate, &TfmMain::acDeviceStartExecute);
     BindAction(acDevicePause, &TfmMain::acDevicePauseUpdate, &TfmMain::acDevicePauseExecute);
@@ -225,16 +228,7 @@ void TfmMain::CreateToolBar() {
     button(acFileMarkPoint, "tbFileMarkPoint");
     button(acFileShowAll, "tbViewShowAll");
     button(acFileExport, "tbFileExport");
-    CreateZeroMenu();
-    tbViewChooseCoord = new QToolButton(tlbMain);
-    tbViewChooseCoord->setObjectName(QStringLiteral("tbViewChooseCoord"));
-    tbViewChooseCoord->setDefaultAction(acViewChooseCoord);
-    tbViewChooseCoord->setMenu(pmZero);
-    tbViewChooseCoord->setPopupMode(QToolButton::MenuButtonPopup);
-    tbViewChooseCoord->setAutoRaise(true);
-    tbViewChooseCoord->setIconSize(QSize(kIconSize, kIconSize));
-    tbViewChooseCoord->setFixedSize(kToolButtonSize + QSize(14, 0));
-    tlbMain->addWidget(tbViewChooseCoord);
+    CreateChooseCoordButton();
     separator();
     separator();
     button(acFileExit, "tbFileExit");
@@ -250,4 +244,18 @@ void TfmMain::CreateToolBar() {
     lbTime->setFont(timeFont);
     lbTime->setContentsMargins(8, 0, 8, 0);
     tlbMain->addWidget(lbTime);
+}
+
+// The relative-readings button: its face runs the action, its arrow opens pmZero.
+void TfmMain::CreateChooseCoordButton() {
+    CreateZeroMenu();
+    tbViewChooseCoord = new QToolButton(tlbMain);
+    tbViewChooseCoord->setObjectName(QStringLiteral("tbViewChooseCoord"));
+    tbViewChooseCoord->setDefaultAction(acViewChooseCoord);
+    tbViewChooseCoord->setMenu(pmZero);
+    tbViewChooseCoord->setPopupMode(QToolButton::MenuButtonPopup);
+    tbViewChooseCoord->setAutoRaise(true);
+    tbViewChooseCoord->setIconSize(QSize(kIconSize, kIconSize));
+    tbViewChooseCoord->setFixedSize(kToolButtonSize + QSize(14, 0));
+    tlbMain->addWidget(tbViewChooseCoord);
 }
