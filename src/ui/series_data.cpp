@@ -13,7 +13,7 @@ void tSeriesData::GrowIfFull() {
     mData.reserve(std::max(kFirstCapacity, used + used / 4));
 }
 
-int tSeriesData::Insert(double time, double value) {
+int tSeriesData::InsertSlowly(double time, double value) {
     GrowIfFull();
     const QCPGraphData point(time, value);
     if (isEmpty() || time >= (constEnd() - 1)->key) {
