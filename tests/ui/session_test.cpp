@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCursor>
+#include <QSignalSpy>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -140,6 +142,31 @@ TEST(Session, ACommandChecksItsRuleAgainRightBeforeItRuns) {
     Choose(w, w.acDeviceStart);
     EXPECT_FALSE(w.tmStart->isActive());
     EXPECT_FALSE(w.acDeviceStart->isEnabled());
+}
+
+TEST(Session, WhileThePortsAreProbedTheWindowRunsButTakesNoInput) {
+    // The first identification reply comes too late, so the probe takes a while.
+    BallsimProcess ball({QStringLiteral("--late"), QStringLiteral("1500"), QStringLiteral("--late-count"),
+                         QStringLiteral("1")});
+    ASSERT_TRUE(ball.IsRunning());
+    WindowFixture f(WindowFixture::PortSettings(ball.Path()));
+    TfmMain& w = f.Window();
+    f.Show();
+    bool ranDuringProbe = false;
+    QTimer::singleShot(100, &w, [&] {
+        ranDuringProbe = !w.IsConnected() && QApplication::overrideCursor() &&
+                         QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        QTest::mouseClick(w.tlbMain->findChild<QWidget*>(QStringLiteral("tbDeviceConnect")), Qt::LeftButton);
+        QTest::keyClick(&w, Qt::Key_C, Qt::AltModifier);
+    });
+    QSignalSpy triggered(w.acDeviceConnect, &QAction::triggered);
+    Choose(w, w.acDeviceConnect);
+    QApplication::processEvents();
+    EXPECT_TRUE(ranDuringProbe);
+    EXPECT_EQ(triggered.size(), 1);
+    // Neither the click nor the shortcut came through afterwards as a disconnect.
+    EXPECT_TRUE(w.IsConnected());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST(Session, EverySampleOfAPauseAppearsAfterItAndNoneIsLost) {
