@@ -47,6 +47,10 @@ TfmMain::TfmMain(const QString& programPath, QWidget* parent)
     CreateBottom();
     CreateStatusBar();
     CreateTimers();
+    // Motor, battery and clock.
+    ConnectMotor();
+    ConnectBattery();
+    ConnectClock();
 
     setWindowTitle(QStringLiteral("Mirelvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/mirelvane.svg")));

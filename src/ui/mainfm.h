@@ -113,6 +113,16 @@ public:
     void cbAccChange();
     void cbGyroChange();
 
+    // --- motor (mainfm_motor.cpp), calibration and battery (mainfm_battery.cpp), clock and
+    // automatic switch-off (mainfm_clock.cpp)
+    void trMotorChange(QObject* Sender);
+    void bbPulseClick();
+    void acDeviceCalibrateExecute();
+    void acDeviceAccCalibrateExecute();
+    void tmBatteryTimer();
+    void tmTimeTimer();
+    void stbMainResize();
+
     // The four charts in the order the session steps visit them.
     QVector<TChart*> Charts() const;
     // The master series of a channel (0..8).
@@ -226,6 +236,10 @@ private:
     void AppendSample(const tSample& sample);
     void ShowRangeReply(int b, bool acceleration);
     void ApplyStartLimits();
+    // Motor, battery and clock: their components' signals to their handlers.
+    void ConnectMotor();
+    void ConnectBattery();
+    void ConnectClock();
 
     QString programPath_;
     std::unique_ptr<tSettings> settings_;

@@ -100,8 +100,10 @@ void TfmMain::BindActions() {
     BindAction(acDeviceStop, &TfmMain::acDeviceStopUpdate, &TfmMain::acDeviceStopExecute);
     BindAction(acViewChooseCoord, &TfmMain::acViewChooseCoordUpdate,
                &TfmMain::acViewChooseCoordExecute);
-    BindAction(acDeviceCalibrate, &TfmMain::acDeviceCalibrateUpdate, nullptr);
-    BindAction(acDeviceAccCalibrate, &TfmMain::acDeviceAccCalibrateUpdate, nullptr);
+    BindAction(acDeviceCalibrate, &TfmMain::acDeviceCalibrateUpdate,
+               &TfmMain::acDeviceCalibrateExecute);
+    BindAction(acDeviceAccCalibrate, &TfmMain::acDeviceAccCalibrateUpdate,
+               &TfmMain::acDeviceAccCalibrateExecute);
     BindAction(acFileSetZeroMarker, &TfmMain::acFileSetZeroMarkerUpdate, nullptr);
     BindAction(acFileMarkPoint, &TfmMain::acFileMarkPointUpdate, nullptr);
     BindAction(acFileShowAll, &TfmMain::acFileShowAllUpdate, nullptr);

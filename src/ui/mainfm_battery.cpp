@@ -1,0 +1,30 @@
+// The two calibrations and the battery poll between measurements.
+#include <QAction>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "device/device.h"
+#include "lang/builtin_texts.h"
+#include "ui/mainfm.h"
+
+void TfmMain::ConnectBattery() {
+    connect(tmBattery, &QTimer::timeout, this, &TfmMain::tmBatteryTimer);
+}
+
+void TfmMain::acDeviceCalibrateExecute() { Device()->Calibrate(); }
+
+void TfmMain::acDeviceAccCalibrateExecute() {
+    QMessageBox box(QMessageBox::Warning, LoadStr(20001),
+                    LangConst(QStringLiteral("LC_CALIBLATE_WARN")),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    // The clock keeps ticking while the question is open and may switch the ball off.
+    if (box.exec() == QMessageBox::Yes && IsConnected()) Device()->CalibrateAcc();
+}
+
+// During a measurement the level comes with every sample, and the port is the stream's.
+void TfmMain::tmBatteryTimer() {
+    if (!IsConnected() || IsMeasuring()) return;
+    const int level = Device()->ReadBattery();
+    StatusPanel(1)->setText(level >= 0 ? QString::number(level) + u'%' : QStringLiteral("<?>"));
+}
