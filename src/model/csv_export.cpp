@@ -67,9 +67,14 @@ QByteArray Header(const tExportSource& s) {
 }
 }  // namespace
 
-std::optional<QByteArray> BuildExportFile(const tExportSource& s) {
+bool HasExportData(const tExportSource& s) {
     const int count = s.record ? s.record->Count() : 0;
-    if (count <= 0 || s.ZeroMarkerIndex >= count || s.CursorIndex >= count) return std::nullopt;
+    return count > 0 && s.ZeroMarkerIndex < count && s.CursorIndex < count;
+}
+
+std::optional<QByteArray> BuildExportFile(const tExportSource& s) {
+    if (!HasExportData(s)) return std::nullopt;
+    const int count = s.record->Count();
     const QChar separator = s.separator.isNull() ? FormatSettings().DecimalSeparator : s.separator;
     const double t0 = s.ZeroMarkerIndex >= 0 ? s.record->Time(s.ZeroMarkerIndex) : 0.0;
 

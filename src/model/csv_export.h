@@ -28,8 +28,12 @@ struct tExportSource {
 // With any sample marked on any series, visible or not, the rows are the marked samples in index
 // order; otherwise the samples from the zero marker (or the first) to the cursor (or the last),
 // ascending whichever marker comes first.
-// None when there is nothing to export: an empty record, or a marker that names no sample of it.
+// None when there is nothing to export (see HasExportData).
 std::optional<QByteArray> BuildExportFile(const tExportSource& source);
+
+// False for an empty record, or for a marker that names no sample of it: such an export would
+// read samples that do not exist.
+bool HasExportData(const tExportSource& source);
 
 struct tExportResult {
     enum Status { Written, NoData, CreateFailed, WriteFailed } status = Written;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <qcustomplot.h>
 
+#include "model/mark_set.h"
 #include "ui/series_data.h"
 
 // One line of a chart: a graph that carries the channel it shows (its tag) and its title, and
@@ -26,8 +27,17 @@ public:
     const QSharedPointer<tSeriesData>& SharedPoints() const { return points_; }
     int Count() const { return points_->size(); }
 
+    // The export marks of this series alone: series that share points keep marks of their own.
+    tMarkSet& Marks() { return marks_; }
+    const tMarkSet& Marks() const { return marks_; }
+    // Whether the chart draws a callout at each marked point of this series.
+    bool MarksShown() const { return marksShown_; }
+    void SetMarksShown(bool shown) { marksShown_ = shown; }
+
 private:
     QSharedPointer<tSeriesData> points_;
+    tMarkSet marks_;
+    bool marksShown_ = false;
     QString title_;
     int tag_ = -1;
 };

@@ -51,6 +51,9 @@ TfmMain::TfmMain(const QString& programPath, QWidget* parent)
     ConnectMotor();
     ConnectBattery();
     ConnectClock();
+    // Review of a stopped record and the export.
+    ShowMarkCallouts();
+    CreateSaveDialog();
 
     setWindowTitle(QStringLiteral("Mirelvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/mirelvane.svg")));

@@ -12,12 +12,14 @@
 #include "ui/axis_limits.h"
 
 class QAction;
+class QColor;
 class QComboBox;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
 class QMenu;
 class QMenuBar;
+class QPainter;
 class QPushButton;
 class QStatusBar;
 class QTabWidget;
@@ -27,6 +29,7 @@ class QToolButton;
 class QWidget;
 class TChart;
 class TChartSeries;
+class TSaveDialog;
 class TSlimTrackBar;
 class TValueListEditor;
 class tSeriesData;
@@ -122,6 +125,18 @@ public:
     void tmBatteryTimer();
     void tmTimeTimer();
     void stbMainResize();
+
+    // --- review of a stopped record (mainfm_review.cpp) and the export (mainfm_export.cpp)
+    void chAccGyroClick(TChart* Sender);
+    void chAccGyroAfterDraw(TChart* Sender, QPainter& painter);
+    void SerieGetMarkText(const TChartSeries* Sender, int ValueIndex, QString& MarkText) const;
+    void DrawMarkerLine(TChartSeries* series, int index, const QColor& colour, QPainter& painter);
+    void ToggleMarks(TChart* chart);
+    void acFileMarkPointExecute();
+    void acFileShowAllExecute();
+    void acFileExportExecute();
+    // The save dialog of the export (a QFileDialog); it lives as long as the window.
+    TSaveDialog* sd = nullptr;
 
     // The four charts in the order the session steps visit them.
     QVector<TChart*> Charts() const;
@@ -233,6 +248,8 @@ private:
     void StopMeasurement();
     // Moves every chart's time axis and the value table to the last sample of a chunk.
     void ShowChunkEnd(float time);
+    // The nine channel rows of the value table from the sample at `index`.
+    void ShowChannelRows(int index);
     void AppendSample(const tSample& sample);
     void ShowRangeReply(int b, bool acceleration);
     void ApplyStartLimits();
@@ -240,6 +257,10 @@ private:
     void ConnectMotor();
     void ConnectBattery();
     void ConnectClock();
+    // Review and export: the callouts of the marked points, the save dialog and its last name.
+    void ShowMarkCallouts();
+    void DrawMarkCallouts(TChart* chart, QPainter& painter) const;
+    void CreateSaveDialog();
 
     QString programPath_;
     std::unique_ptr<tSettings> settings_;

@@ -105,9 +105,9 @@ void TfmMain::BindActions() {
     BindAction(acDeviceAccCalibrate, &TfmMain::acDeviceAccCalibrateUpdate,
                &TfmMain::acDeviceAccCalibrateExecute);
     BindAction(acFileSetZeroMarker, &TfmMain::acFileSetZeroMarkerUpdate, nullptr);
-    BindAction(acFileMarkPoint, &TfmMain::acFileMarkPointUpdate, nullptr);
-    BindAction(acFileShowAll, &TfmMain::acFileShowAllUpdate, nullptr);
-    BindAction(acFileExport, &TfmMain::acFileExportUpdate, nullptr);
+    BindAction(acFileMarkPoint, &TfmMain::acFileMarkPointUpdate, &TfmMain::acFileMarkPointExecute);
+    BindAction(acFileShowAll, &TfmMain::acFileShowAllUpdate, &TfmMain::acFileShowAllExecute);
+    BindAction(acFileExport, &TfmMain::acFileExportUpdate, &TfmMain::acFileExportExecute);
     BindAction(acFileExit, nullptr, &TfmMain::acFileExitExecute);
     BindAction(acViewToolBar, nullptr, &TfmMain::acViewToolBarExecute);
     BindAction(acViewStatusBar, nullptr, &TfmMain::acViewStatusBarExecute);

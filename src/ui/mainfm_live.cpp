@@ -39,10 +39,13 @@ void TfmMain::AppendSample(const tSample& sample) {
 
 void TfmMain::ShowChunkEnd(float time) {
     for (TChart* chart : Charts()) ScrollTimeAxis(chart, time);
-    const int last = MasterSeries(0)->Count() - 1;
+    ShowChannelRows(MasterSeries(0)->Count() - 1);
+}
+
+void TfmMain::ShowChannelRows(int index) {
     vleData->BeginUpdate();
     for (int k = 0; k < kChannelCount; ++k)
-        ShowValueRow(MasterSeries(k), ChannelRowKey(k), RowPattern(k), last);
+        ShowValueRow(MasterSeries(k), ChannelRowKey(k), RowPattern(k), index);
     vleData->EndUpdate();
 }
 
@@ -76,10 +79,11 @@ void TfmMain::PrepareLiveChart(TChart* chart) {
     chart->BottomAxis()->setRange(TimeWindow.Min, TimeWindow.Max);
     chart->SetClickHandler(nullptr);
     chart->SetAfterDrawHandler(nullptr);
-    for (int i = 0; i < chart->SeriesCount(); ++i) chart->Series(i)->Points()->Release();
+    for (int i = 0; i < chart->SeriesCount(); ++i) {
+        chart->Series(i)->Points()->Release();
+        chart->Series(i)->Marks().Clear();
+    }
 }
-
-void TfmMain::EnableChartReview(TChart* chart) { chart->SetZoomAndPan(true); }
 
 void TfmMain::chSeriesClickCheck(QListWidgetItem*) {
     bool visible[kChannelCount] = {};

@@ -1,0 +1,39 @@
+// The export of a stopped record into a tab-separated file.
+#include <QMessageBox>
+
+#include "app/exceptions.h"
+#include "lang/builtin_texts.h"
+#include "model/csv_export.h"
+#include "ui/chart.h"
+#include "ui/chart_record.h"
+#include "ui/mainfm.h"
+#include "ui/save_dialog.h"
+
+void TfmMain::CreateSaveDialog() {
+    sd = new TSaveDialog(this, QStringLiteral("sd"));
+    sd->setDefaultSuffix(QStringLiteral("csv"));
+    sd->setNameFilters({QStringLiteral("CSV-файлы (*.csv)"), QStringLiteral("Все файлы (*.*)")});
+}
+
+void TfmMain::acFileExportExecute() {
+    const tChartRecord record(chAll);
+    tExportSource source;
+    source.record = &record;
+    for (int k = 0; k < kChannelCount; ++k) {
+        source.marks[k] = &MasterSeries(k)->Marks();
+        source.visible[k] = MasterSeries(k)->visible();
+    }
+    source.ZeroMarkerIndex = ZeroMarkerIndex;
+    source.CursorIndex = CursorIndex;
+    // Nothing to write: say so before a file name is asked for, and touch no file.
+    if (!HasExportData(source)) {
+        QMessageBox box(QMessageBox::Information, LoadStr(20001), ExportNoDataMessage(),
+                        QMessageBox::Ok, this);
+        box.exec();
+        return;
+    }
+    QString fileName;
+    if (!sd->Choose(fileName)) return;
+    const tExportResult result = ExportRecord(fileName, source);
+    if (!result.ok()) throw Exception(result.message);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QFileDialog>
+
+// The export's save dialog: Qt's own file dialog (the same on every desktop), without an
+// overwrite question, that stays open while the chosen name lies in a folder that does not
+// exist, so that a name it returns can always be written into an existing folder.
+class TSaveDialog : public QFileDialog {
+    Q_OBJECT
+public:
+    TSaveDialog(QWidget* parent, const QString& name);
+
+    // The file last chosen, empty until one was; the dialog opens with it.
+    const QString& LastFileName() const { return lastFileName_; }
+    // Shows the dialog; true with `fileName` set when the user chose a file.
+    bool Choose(QString& fileName);
+
+protected:
+    void accept() override;
+
+private:
+    QString lastFileName_;
+};
