@@ -31,8 +31,8 @@ tCountdownStep CountdownTick(int devTime, int elapsed, int intervalMs,
     step.counting = true;
     // Wide sums: a large device time or key must not wrap the counter round to a long wait.
     const qint64 sum = qint64(elapsed) + intervalMs;
-    step.elapsed = int(std::clamp<qint64>(sum, std::numeric_limits<int>::min(),
-                                          std::numeric_limits<int>::max()));
+    step.elapsed = int(
+        std::clamp<qint64>(sum, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
     const qint64 remaining = qint64(settings.switchOffMinutes) * 60000 - step.elapsed;
     step.switchOff = remaining < 0;
     step.remaining = std::max<qint64>(remaining, 0);
@@ -41,7 +41,8 @@ tCountdownStep CountdownTick(int devTime, int elapsed, int intervalMs,
 }
 
 QString FormatRemaining(qint64 remainingMs, const QString& longTimeFormat) {
-    const QTime time = QTime::fromMSecsSinceStartOfDay(int(std::max<qint64>(remainingMs, 0) % kDayMs));
+    const QTime time =
+        QTime::fromMSecsSinceStartOfDay(int(std::max<qint64>(remainingMs, 0) % kDayMs));
     return QLocale::system().toString(time, longTimeFormat);
 }
 

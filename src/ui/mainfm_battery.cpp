@@ -12,7 +12,9 @@ void TfmMain::ConnectBattery() {
     connect(tmBattery, &QTimer::timeout, this, &TfmMain::tmBatteryTimer);
 }
 
-void TfmMain::acDeviceCalibrateExecute() { Device()->Calibrate(); }
+void TfmMain::acDeviceCalibrateExecute() {
+    Device()->Calibrate();
+}
 
 void TfmMain::acDeviceAccCalibrateExecute() {
     QMessageBox box(QMessageBox::Warning, LoadStr(20001),

@@ -38,8 +38,8 @@ void TfmMain::tmTimeTimer() {
     // Panels are addressed from the end of the bar: the clock is the last one.
     StatusPanel(4)->setText(FormatLongTime(QDateTime::currentDateTime()));
 
-    const tCountdownStep step =
-        CountdownTick(DevTime, OffTimeElapsed, tmTime->interval(), ReadSwitchOffSettings(*Settings()));
+    const tCountdownStep step = CountdownTick(DevTime, OffTimeElapsed, tmTime->interval(),
+                                              ReadSwitchOffSettings(*Settings()));
     if (!step.counting) return;
     OffTimeElapsed = step.elapsed;
     if (step.switchOff) {

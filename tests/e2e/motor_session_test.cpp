@@ -10,17 +10,10 @@
 #include "controls/slim_track_bar.h"
 #include "support/message_box_answerer.h"
 #include "ui/chart.h"
-#include "ui/motor_wire_record.h"
+#include "ui/motor_wired_window.h"
 #include "ui/value_list_editor.h"
-#include "ui/window_fixture.h"
 
 namespace {
-void Choose(TfmMain& w, QAction* action) {
-    w.UpdateActions();
-    action->trigger();
-    w.UpdateActions();
-}
-
 QPoint PointOf(const TSlimTrackBar& bar, int position) {
     return {bar.GetPosCoordinate(position), bar.height() / 2};
 }
@@ -31,27 +24,24 @@ void Impulse(TfmMain& w, const char* power, const char* duration) {
     QTest::mouseClick(w.bbPulse, Qt::LeftButton);
 }
 
-// A session whose battery poll stays out of the way unless a test asks for it.
-QByteArray Settings(const BallsimProcess& ball, const QByteArray& more) {
-    return WindowFixture::PortSettings(ball.Path()) + "BatteryUpdate=3600\r\n" + more;
-}
+// The window's own timers run, but the battery poll stays off the wire.
+const QByteArray kQuietBattery = "BatteryUpdate=3600\r\n";
 }  // namespace
 
 TEST(MotorSession, PowerImpulseAndCalibrationsGoOutAsTheirExactBytesInAndOutOfAMeasurement) {
-    WireRecord wire;
-    BallsimProcess ball(wire.Arguments({QStringLiteral("--speed"), QStringLiteral("2")}));
-    ASSERT_TRUE(ball.IsRunning());
-    WindowFixture f(Settings(ball, "CheckOffTimer=0\r\n"));
-    TfmMain& w = f.Window();
-    f.Show();
+    WiredWindow ww({QStringLiteral("--speed"), QStringLiteral("2")},
+                   kQuietBattery + "CheckOffTimer=0\r\n");
+    TfmMain& w = ww.W();
+    WireRecord& wire = ww.Wire();
+    ww.Fixture().Show();
     MessageBoxAnswerer answerer({QMessageBox::Yes});
 
-    Choose(w, w.acDeviceConnect);
+    ww.Choose(w.acDeviceConnect);
     ASSERT_TRUE(w.IsConnected());
     EXPECT_EQ(w.StatusPanel(1)->text(), QStringLiteral("87%"));
     wire.Mark();
 
-    Choose(w, w.acDeviceCalibrate);
+    ww.Choose(w.acDeviceCalibrate);
     QTest::keyClick(&w, Qt::Key_P, Qt::ControlModifier | Qt::AltModifier);
     TSlimTrackBar& bar = *w.trMotor;
     QTest::mousePress(&bar, Qt::LeftButton, {}, PointOf(bar, 100));
@@ -61,13 +51,13 @@ TEST(MotorSession, PowerImpulseAndCalibrationsGoOutAsTheirExactBytesInAndOutOfAM
     ASSERT_TRUE(wire.WaitFor("P M1:200*1500\r\n"));
     EXPECT_EQ(w.lbMotor->text(), QStringLiteral("Мощность: 101 ед."));
 
-    Choose(w, w.acDeviceStart);
+    ww.Choose(w.acDeviceStart);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.MasterSeries(0)->Count() > 10; }, 20000));
     bar.SetPosition(30);
     ASSERT_TRUE(wire.WaitFor("P M1:30*0\r\n"));
     Impulse(w, "255", "2000");
     ASSERT_TRUE(wire.WaitFor("P M1:255*2000\r\n"));
-    Choose(w, w.acDeviceStop);
+    ww.Choose(w.acDeviceStop);
     ASSERT_TRUE(wire.WaitFor("T\r\n"));
 
     EXPECT_EQ(wire.SinceMark(), QByteArray("C\r\nO\r\nP M1:100*0\r\nP M1:101*0\r\nP M1:200*1500\r\n"
@@ -78,14 +68,12 @@ TEST(MotorSession, PowerImpulseAndCalibrationsGoOutAsTheirExactBytesInAndOutOfAM
 }
 
 TEST(MotorSession, AStreamingBallIsStoppedAndDisconnectedWhenItsTimeRunsOutBlinkingBefore) {
-    WireRecord wire;
-    BallsimProcess ball(wire.Arguments());
-    ASSERT_TRUE(ball.IsRunning());
-    WindowFixture f(Settings(ball, "CheckOffTimer=1\r\nSwitchOffTime=1\r\nWarnTime=3\r\n"));
-    TfmMain& w = f.Window();
-    Choose(w, w.acDeviceConnect);
+    WiredWindow ww({}, kQuietBattery + "CheckOffTimer=1\r\nSwitchOffTime=1\r\nWarnTime=3\r\n");
+    TfmMain& w = ww.W();
+    WireRecord& wire = ww.Wire();
+    ww.Choose(w.acDeviceConnect);
     ASSERT_TRUE(w.IsConnected());
-    Choose(w, w.acDeviceStart);
+    ww.Choose(w.acDeviceStart);
     ASSERT_TRUE(w.IsMeasuring());
     ASSERT_TRUE(wire.WaitFor("S\r\n"));
     wire.Mark();
@@ -111,17 +99,16 @@ TEST(MotorSession, AStreamingBallIsStoppedAndDisconnectedWhenItsTimeRunsOutBlink
     EXPECT_EQ(w.StatusPanel(3)->text(), QStringLiteral("<НЕТ>"));
     EXPECT_GT(w.MasterSeries(0)->Count(), 0);
     EXPECT_EQ(wire.SinceMark(), QByteArray("T\r\n"));
-    EXPECT_TRUE(ball.Errors().contains("stream stopped"));
+    EXPECT_TRUE(ww.Ball().Errors().contains("stream stopped"));
 }
 
 TEST(MotorSession, AnIdleBallIsDisconnectedWithoutAStopRequest) {
-    WireRecord wire;
     // The ball has been on for 57 s when the window connects.
-    BallsimProcess ball(wire.Arguments({QStringLiteral("--device-time"), QStringLiteral("57000")}));
-    ASSERT_TRUE(ball.IsRunning());
-    WindowFixture f(Settings(ball, "SwitchOffTime=1\r\n"));
-    TfmMain& w = f.Window();
-    Choose(w, w.acDeviceConnect);
+    WiredWindow ww({QStringLiteral("--device-time"), QStringLiteral("57000")},
+                   kQuietBattery + "SwitchOffTime=1\r\n");
+    TfmMain& w = ww.W();
+    WireRecord& wire = ww.Wire();
+    ww.Choose(w.acDeviceConnect);
     ASSERT_TRUE(w.IsConnected());
     wire.Mark();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.IsConnected(); }, 60000));

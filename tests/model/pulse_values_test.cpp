@@ -1,18 +1,35 @@
+#include "model/pulse_values.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
 
-#include "model/pulse_values.h"
 #include "qt_printers.h"
 
 TEST(PulseNumber, ReadsOnlyTrimmedSignedWholeDecimals) {
     const std::pair<const char*, int> cases[] = {
-        {"128", 128},       {" 100 ", 100},     {"\t7\t", 7},        {"+5", 5},
-        {"-5", -5},         {"0", 0},           {"007", 7},          {"1.5", -1},
-        {"1,5", -1},        {"abc", -1},        {"12a", -1},         {"1 2", -1},
-        {"", -1},           {"   ", -1},        {"-", -1},           {"+", -1},
-        {"$10", -1},        {"0x10", -1},       {"2147483647", INT_MAX},
-        {"2147483648", -1}, {"-2147483648", INT_MIN}, {"-2147483649", -1},
+        {"128", 128},
+        {" 100 ", 100},
+        {"\t7\t", 7},
+        {"+5", 5},
+        {"-5", -5},
+        {"0", 0},
+        {"007", 7},
+        {"1.5", -1},
+        {"1,5", -1},
+        {"abc", -1},
+        {"12a", -1},
+        {"1 2", -1},
+        {"", -1},
+        {"   ", -1},
+        {"-", -1},
+        {"+", -1},
+        {"$10", -1},
+        {"0x10", -1},
+        {"2147483647", INT_MAX},
+        {"2147483648", -1},
+        {"-2147483648", INT_MIN},
+        {"-2147483649", -1},
         {"99999999999999999999", -1},
     };
     for (const auto& [text, value] : cases)
@@ -28,14 +45,19 @@ TEST(PulseCheck, JudgesThePowerBeforeTheDurationWithBothLimitsIncluded) {
         tPulseCheck::Verdict verdict;
     };
     const Case cases[] = {
-        {"255", "2000", tPulseCheck::Valid},  {"0", "1", tPulseCheck::Valid},
-        {"256", "1000", tPulseCheck::PowerOutOfRange}, {"-1", "1000", tPulseCheck::PowerOutOfRange},
-        {"128", "0", tPulseCheck::DurationOutOfRange}, {"128", "2001", tPulseCheck::DurationOutOfRange},
-        {"128", "-1", tPulseCheck::DurationOutOfRange}, {"300", "0", tPulseCheck::PowerOutOfRange},
+        {"255", "2000", tPulseCheck::Valid},
+        {"0", "1", tPulseCheck::Valid},
+        {"256", "1000", tPulseCheck::PowerOutOfRange},
+        {"-1", "1000", tPulseCheck::PowerOutOfRange},
+        {"128", "0", tPulseCheck::DurationOutOfRange},
+        {"128", "2001", tPulseCheck::DurationOutOfRange},
+        {"128", "-1", tPulseCheck::DurationOutOfRange},
+        {"300", "0", tPulseCheck::PowerOutOfRange},
         {"x", "y", tPulseCheck::PowerOutOfRange},
     };
     for (const Case& c : cases) {
-        const tPulseCheck check = CheckPulse(QString::fromUtf8(c.power), QString::fromUtf8(c.duration));
+        const tPulseCheck check =
+            CheckPulse(QString::fromUtf8(c.power), QString::fromUtf8(c.duration));
         EXPECT_EQ(check.verdict, c.verdict) << c.power << " / " << c.duration;
     }
     const tPulseCheck ok = CheckPulse(QStringLiteral(" 100 "), QStringLiteral("1000"));

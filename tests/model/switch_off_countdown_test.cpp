@@ -1,9 +1,10 @@
+#include "model/switch_off_countdown.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
 
 #include "app/settings.h"
-#include "model/switch_off_countdown.h"
 #include "qt_printers.h"
 
 namespace {
@@ -69,7 +70,8 @@ TEST(SwitchOffCountdown, WarnsFromExactlyWarnTimeLeft) {
 }
 
 TEST(SwitchOffCountdown, LargeValuesNeitherWrapNorSwitchOffEarly) {
-    const tCountdownStep nearEnd = CountdownTick(INT_MAX, INT_MAX - 100, 300, Keys(true, INT_MAX, 30));
+    const tCountdownStep nearEnd =
+        CountdownTick(INT_MAX, INT_MAX - 100, 300, Keys(true, INT_MAX, 30));
     EXPECT_EQ(nearEnd.elapsed, INT_MAX);
     EXPECT_FALSE(nearEnd.switchOff);
     EXPECT_GT(nearEnd.remaining, 0);
@@ -86,5 +88,6 @@ TEST(SwitchOffCountdown, ThePanelShowsTheTimeAndBlinksWithinTheWarning) {
     EXPECT_EQ(CountdownPanelText(step, QString(), kFormat), QStringLiteral("00:00:29"));
     // Whole days are dropped, as from a time of day.
     EXPECT_EQ(FormatRemaining(86400000LL + 61000, kFormat), QStringLiteral("00:01:01"));
-    EXPECT_EQ(FormatRemaining(1500, QStringLiteral("HH:mm:ss.zzz")), QStringLiteral("00:00:01.500"));
+    EXPECT_EQ(FormatRemaining(1500, QStringLiteral("HH:mm:ss.zzz")),
+              QStringLiteral("00:00:01.500"));
 }

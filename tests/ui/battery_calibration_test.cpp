@@ -2,100 +2,77 @@
 // only by its shortcut, only between measurements and only after a Yes.
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QTimer>
-
 #include "device/device_test_support.h"
 #include "lang/builtin_texts.h"
 #include "support/message_box_answerer.h"
-#include "ui/motor_wire_record.h"
-#include "ui/window_fixture.h"
+#include "ui/motor_wired_window.h"
 
 namespace {
-void Choose(TfmMain& w, QAction* action) {
-    w.UpdateActions();
-    action->trigger();
-    w.UpdateActions();
-}
-
-void PressAccCalibrate(TfmMain& w) {
-    // A closed question hands the activation back later; a user's key goes to the window.
-    QApplication::setActiveWindow(&w);
-    w.UpdateActions();
-    QTest::keyClick(&w, Qt::Key_P, Qt::ControlModifier | Qt::AltModifier);
-    w.UpdateActions();
-}
-
 class Calibration : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(ball_.Start(wire_.Arguments()));
-        window_ = std::make_unique<WindowFixture>(WindowFixture::PortSettings(ball_.Path()));
-        window_->Show();
+    void SetUp() override { ww_.Fixture().Show(); }
+    TfmMain& W() { return ww_.W(); }
+    void PressAccCalibrate() {
+        // A closed question hands the activation back later; a user's key goes to the window.
+        QApplication::setActiveWindow(&W());
+        W().UpdateActions();
+        QTest::keyClick(&W(), Qt::Key_P, Qt::ControlModifier | Qt::AltModifier);
+        W().UpdateActions();
     }
-    void Connect() {
-        Choose(W(), W().acDeviceConnect);
-        W().tmBattery->stop();
-        W().tmTime->stop();
-        wire_.Mark();
-    }
-    TfmMain& W() { return window_->Window(); }
 
-    WireRecord wire_;
-    BallsimProcess ball_;
-    std::unique_ptr<WindowFixture> window_;
+    WiredWindow ww_;
 };
 }  // namespace
 
 TEST_F(Calibration, TheDeviceCalibrationIsSentAtOnceWithoutAQuestion) {
-    Connect();
+    ASSERT_TRUE(ww_.ConnectQuietly());
     MessageBoxAnswerer answerer;
-    Choose(W(), W().acDeviceCalibrate);
-    ASSERT_TRUE(wire_.WaitFor("C\r\n"));
-    EXPECT_EQ(wire_.SinceMark(), QByteArray("C\r\n"));
+    ww_.Choose(W().acDeviceCalibrate);
+    ASSERT_TRUE(ww_.Wire().WaitFor("C\r\n"));
+    EXPECT_EQ(ww_.Wire().SinceMark(), QByteArray("C\r\n"));
     EXPECT_TRUE(answerer.seen().isEmpty());
 }
 
 TEST_F(Calibration, TheShortcutAsksFirstAndOnlyYesSends) {
     MessageBoxAnswerer answerer({QMessageBox::No, QMessageBox::Yes});
-    PressAccCalibrate(W());  // disconnected: nothing
+    PressAccCalibrate();  // disconnected: nothing
     EXPECT_TRUE(answerer.seen().isEmpty());
 
-    Connect();
-    PressAccCalibrate(W());  // No
+    ASSERT_TRUE(ww_.ConnectQuietly());
+    PressAccCalibrate();  // No
     ASSERT_EQ(answerer.seen().size(), 1);
     const MessageBoxAnswerer::Seen& question = answerer.seen()[0];
     EXPECT_EQ(question.title, QStringLiteral("Внимание"));
     EXPECT_EQ(question.icon, QMessageBox::Warning);
     EXPECT_EQ(question.text, LangConst(QStringLiteral("LC_CALIBLATE_WARN")));
     EXPECT_TRUE(question.text.endsWith(QStringLiteral("\n\nПриступить к калибровке?")));
-    PressAccCalibrate(W());  // Yes
+    PressAccCalibrate();  // Yes
     ASSERT_EQ(answerer.seen().size(), 2);
-    ASSERT_TRUE(wire_.WaitFor("O\r\n"));
-    EXPECT_EQ(wire_.SinceMark(), QByteArray("O\r\n"));
+    ASSERT_TRUE(ww_.Wire().WaitFor("O\r\n"));
+    EXPECT_EQ(ww_.Wire().SinceMark(), QByteArray("O\r\n"));
 }
 
 TEST_F(Calibration, NeitherCalibrationRunsDuringAMeasurementOrAPause) {
-    Connect();
-    Choose(W(), W().acDeviceStart);
+    ASSERT_TRUE(ww_.ConnectQuietly());
+    ww_.Choose(W().acDeviceStart);
     ASSERT_TRUE(W().IsMeasuring());
     MessageBoxAnswerer answerer;
-    PressAccCalibrate(W());
-    Choose(W(), W().acDeviceCalibrate);
+    PressAccCalibrate();
+    ww_.Choose(W().acDeviceCalibrate);
     // Alt+P is Pause; Ctrl+Alt+P must not reach it.
     EXPECT_FALSE(W().acDevicePause->isChecked());
-    Choose(W(), W().acDevicePause);
+    ww_.Choose(W().acDevicePause);
     ASSERT_TRUE(W().acDevicePause->isChecked());
-    PressAccCalibrate(W());
+    PressAccCalibrate();
     EXPECT_TRUE(W().acDevicePause->isChecked());
-    Choose(W(), W().acDeviceStop);
+    ww_.Choose(W().acDeviceStop);
     EXPECT_TRUE(answerer.seen().isEmpty());
-    ASSERT_TRUE(wire_.WaitFor("T\r\n"));
-    EXPECT_EQ(wire_.SinceMark(), QByteArray("S\r\nT\r\n"));
+    ASSERT_TRUE(ww_.Wire().WaitFor("T\r\n"));
+    EXPECT_EQ(ww_.Wire().SinceMark(), QByteArray("S\r\nT\r\n"));
 }
 
 TEST_F(Calibration, AYesAfterTheBallWasSwitchedOffSendsNothing) {
-    Connect();
+    ASSERT_TRUE(ww_.ConnectQuietly());
     LogCapture log;
     // The clock's switch-off may run while the question is open.
     QTimer poll;
@@ -107,7 +84,7 @@ TEST_F(Calibration, AYesAfterTheBallWasSwitchedOffSendsNothing) {
         box->button(QMessageBox::Yes)->click();
     });
     poll.start(10);
-    PressAccCalibrate(W());
+    PressAccCalibrate();
     EXPECT_FALSE(W().IsConnected());
     EXPECT_EQ(log.CountStartingWith("SEND: BIN 'O"), 0);
 }

@@ -2,21 +2,10 @@
 // ball that does not answer, no poll while streaming or disconnected, and the poll interval.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QLabel>
-#include <QTimer>
 
 #include "device/device_test_support.h"
-#include "ui/motor_wire_record.h"
-#include "ui/window_fixture.h"
-
-namespace {
-void Choose(TfmMain& w, QAction* action) {
-    w.UpdateActions();
-    action->trigger();
-    w.UpdateActions();
-}
-}  // namespace
+#include "ui/motor_wired_window.h"
 
 TEST(Battery, TheConnectShowsTheLevelAtOnceAndEachPollRefreshesIt) {
     struct Case {
@@ -31,14 +20,9 @@ TEST(Battery, TheConnectShowsTheLevelAtOnceAndEachPollRefreshesIt) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ballArguments.join(u' ').toStdString());
-        BallsimProcess ball(c.ballArguments);
-        ASSERT_TRUE(ball.IsRunning());
-        WindowFixture f(WindowFixture::PortSettings(ball.Path()));
-        TfmMain& w = f.Window();
-        w.tmBattery->stop();
-        Choose(w, w.acDeviceConnect);
-        ASSERT_TRUE(w.IsConnected());
-        w.tmBattery->stop();
+        WiredWindow ww(c.ballArguments);
+        TfmMain& w = ww.W();
+        ASSERT_TRUE(ww.ConnectQuietly());
         EXPECT_EQ(w.StatusPanel(1)->text(), c.shown);
         w.StatusPanel(1)->clear();
         w.tmBatteryTimer();
@@ -47,27 +31,22 @@ TEST(Battery, TheConnectShowsTheLevelAtOnceAndEachPollRefreshesIt) {
 }
 
 TEST(Battery, NoPollWhileMeasuringOrDisconnected) {
-    WireRecord wire;
-    BallsimProcess ball(wire.Arguments());
-    ASSERT_TRUE(ball.IsRunning());
-    WindowFixture f(WindowFixture::PortSettings(ball.Path()));
-    TfmMain& w = f.Window();
+    WiredWindow ww;
+    TfmMain& w = ww.W();
     LogCapture log;
     w.StatusPanel(1)->setText(QStringLiteral("kept"));
     w.tmBatteryTimer();
     EXPECT_EQ(w.StatusPanel(1)->text(), QStringLiteral("kept"));
     EXPECT_EQ(log.CountStartingWith("SEND: "), 0);
 
-    Choose(w, w.acDeviceConnect);
-    w.tmBattery->stop();
-    Choose(w, w.acDeviceStart);
-    ASSERT_TRUE(wire.WaitFor("S\r\n"));
-    wire.Mark();
+    ASSERT_TRUE(ww.ConnectQuietly());
+    ww.Choose(w.acDeviceStart);
+    ASSERT_TRUE(ww.Wire().WaitFor("S\r\n"));
     w.StatusPanel(1)->setText(QStringLiteral("kept"));
     w.tmBatteryTimer();
     EXPECT_EQ(w.StatusPanel(1)->text(), QStringLiteral("kept"));
-    Choose(w, w.acDeviceStop);
-    EXPECT_EQ(wire.SinceMark(), QByteArray("T\r\n"));
+    ww.Choose(w.acDeviceStop);
+    EXPECT_EQ(ww.Wire().SinceMark(), QByteArray("S\r\nT\r\n"));
 
     // After Stop the poll takes over again.
     w.tmBatteryTimer();
@@ -76,8 +55,8 @@ TEST(Battery, NoPollWhileMeasuringOrDisconnected) {
 
 TEST(Battery, ThePollIntervalComesFromTheSettingsInSeconds) {
     const std::pair<QByteArray, int> cases[] = {
-        {"BatteryUpdate=5\r\n", 5000}, {"BatteryUpdate=1\r\n", 1000},
-        {"BatteryUpdate=0\r\n", 2000}, {"BatteryUpdate=-3\r\n", 2000},
+        {"BatteryUpdate=5\r\n", 5000},    {"BatteryUpdate=1\r\n", 1000},
+        {"BatteryUpdate=0\r\n", 2000},    {"BatteryUpdate=-3\r\n", 2000},
         {"BatteryUpdate=soon\r\n", 2000}, {"", 2000},
     };
     for (const auto& [line, interval] : cases) {

@@ -10,8 +10,7 @@
 #include <QTimer>
 
 #include "app/format_settings.h"
-#include "ui/motor_wire_record.h"
-#include "ui/window_fixture.h"
+#include "ui/motor_wired_window.h"
 
 namespace {
 // The clock's format for one test, put back afterwards.
@@ -28,37 +27,21 @@ private:
 
 // A ball that reports `deviceTime` at connect, and a window on it whose clock only ticks when
 // the test calls its handler.
-class Countdown {
+class Countdown : public WiredWindow {
 public:
     Countdown(int deviceTime, const QByteArray& keys)
-        : ball_(wire_.Arguments({QStringLiteral("--reply"),
-                                 QStringLiteral("?=%1\\r\\n").arg(deviceTime, 8)})),
-          window_(WindowFixture::PortSettings(ball_.Path()) + keys) {
-        W().tmTime->stop();
-        W().UpdateActions();
-        W().acDeviceConnect->trigger();
-        W().tmBattery->stop();
-        W().UpdateActions();
+        : WiredWindow({QStringLiteral("--reply"), QStringLiteral("?=%1\\r\\n").arg(deviceTime, 8)},
+                      keys) {
+        ConnectQuietly();
     }
-    TfmMain& W() { return window_.Window(); }
-    WireRecord& Wire() { return wire_; }
-    BallsimProcess& Ball() { return ball_; }
     QString Tick() {
         W().tmTimeTimer();
         W().UpdateActions();
         return W().StatusPanel(2)->text();
     }
-    void Choose(QAction* action) {
-        W().UpdateActions();
-        action->trigger();
-        W().UpdateActions();
-    }
 
 private:
     TimeFormat format_{QStringLiteral("HH:mm:ss")};
-    WireRecord wire_;
-    BallsimProcess ball_;
-    WindowFixture window_;
 };
 }  // namespace
 
@@ -142,7 +125,7 @@ TEST(Clock, TheClockShowsTheLocalTimeInTheLongFormatWithMillisecondsWhenAsked) {
         const QTime shown = QTime::fromString(w.StatusPanel(4)->text(), format);
         ASSERT_TRUE(shown.isValid()) << w.StatusPanel(4)->text().toStdString();
         const int slack = format.endsWith(u'z') ? 0 : 999;  // whole seconds are cut, not rounded
-        if (before <= after) {  // not across midnight
+        if (before <= after) {                              // not across midnight
             EXPECT_GE(shown.msecsSinceStartOfDay() + slack, before.msecsSinceStartOfDay());
             EXPECT_LE(shown.msecsSinceStartOfDay(), after.msecsSinceStartOfDay());
         }
@@ -154,7 +137,8 @@ TEST(Clock, TheClockPanelIsSizedForItsTextInTheBarsFont) {
     TfmMain& w = f.Window();
     f.Show();
     auto expected = [&] {
-        return int(QFontMetrics(w.stbMain->font()).horizontalAdvance(QStringLiteral(" 88:88:88 ")) * 1.5);
+        return int(QFontMetrics(w.stbMain->font()).horizontalAdvance(QStringLiteral(" 88:88:88 ")) *
+                   1.5);
     };
     EXPECT_EQ(w.StatusPanel(4)->width(), expected());
     QFont bigger = w.stbMain->font();

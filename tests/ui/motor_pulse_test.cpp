@@ -10,24 +10,14 @@
 #include "controls/slim_track_bar.h"
 #include "device/device_test_support.h"
 #include "support/message_box_answerer.h"
-#include "ui/motor_wire_record.h"
+#include "ui/motor_wired_window.h"
 #include "ui/value_list_editor.h"
-#include "ui/window_fixture.h"
 
 namespace {
 const QString kPowerMessage =
     QStringLiteral("Значение мощности должно быть целым числом в пределах от 0 до 255.");
 const QString kDurationMessage =
     QStringLiteral("Значение длительности должно быть целым числом в пределах от 1 до 2000.");
-
-// Connects the window and stops its timers, so that no battery poll joins the bytes.
-void ConnectQuietly(TfmMain& w) {
-    w.UpdateActions();
-    w.acDeviceConnect->trigger();
-    w.tmBattery->stop();
-    w.tmTime->stop();
-    w.UpdateActions();
-}
 
 void ClickPulse(TfmMain& w, const QString& power, const QString& duration) {
     w.vlePulse->SetValueAt(0, power);
@@ -37,15 +27,10 @@ void ClickPulse(TfmMain& w, const QString& power, const QString& duration) {
 }  // namespace
 
 TEST(MotorPulse, SendsValuesWithinTheLimitsAndRefusesOthersWithTheMessageOfTheirRow) {
-    WireRecord wire;
-    BallsimProcess ball(wire.Arguments());
-    ASSERT_TRUE(ball.IsRunning());
-    WindowFixture f(WindowFixture::PortSettings(ball.Path()));
-    TfmMain& w = f.Window();
-    ConnectQuietly(w);
-    ASSERT_TRUE(w.IsConnected());
+    WiredWindow ww;
+    TfmMain& w = ww.W();
+    ASSERT_TRUE(ww.ConnectQuietly());
     ASSERT_TRUE(w.bbPulse->isEnabled());
-    wire.Mark();
 
     struct Case {
         const char* power;
@@ -53,12 +38,12 @@ TEST(MotorPulse, SendsValuesWithinTheLimitsAndRefusesOthersWithTheMessageOfTheir
         const QString* message;  // null: the impulse is sent
     };
     const Case cases[] = {
-        {"255", "2000", nullptr},          {" 100 ", "1000", nullptr},
-        {"256", "1000", &kPowerMessage},   {"-1", "1000", &kPowerMessage},
-        {"1.5", "1000", &kPowerMessage},   {"abc", "1000", &kPowerMessage},
-        {"", "1000", &kPowerMessage},      {"128", "0", &kDurationMessage},
+        {"255", "2000", nullptr},           {" 100 ", "1000", nullptr},
+        {"256", "1000", &kPowerMessage},    {"-1", "1000", &kPowerMessage},
+        {"1.5", "1000", &kPowerMessage},    {"abc", "1000", &kPowerMessage},
+        {"", "1000", &kPowerMessage},       {"128", "0", &kDurationMessage},
         {"128", "2001", &kDurationMessage}, {"128", "12ms", &kDurationMessage},
-        {"300", "0", &kPowerMessage},      {"0", "1", nullptr},
+        {"300", "0", &kPowerMessage},       {"0", "1", nullptr},
     };
     LogCapture log;
     MessageBoxAnswerer answerer;
@@ -73,15 +58,16 @@ TEST(MotorPulse, SendsValuesWithinTheLimitsAndRefusesOthersWithTheMessageOfTheir
         if (c.message) {
             expectedMessages << *c.message;
         } else {
-            expectedWire += "P M1:" + power.trimmed().toLatin1() + '*' + duration.toLatin1() + "\r\n";
+            expectedWire +=
+                "P M1:" + power.trimmed().toLatin1() + '*' + duration.toLatin1() + "\r\n";
             ++sent;
         }
         // A refused value stays in the table as typed.
         EXPECT_EQ(w.vlePulse->ValueAt(0), power);
         EXPECT_EQ(w.vlePulse->ValueAt(1), duration);
     }
-    ASSERT_TRUE(wire.WaitFor("P M1:0*1\r\n"));
-    EXPECT_EQ(wire.SinceMark(), expectedWire);
+    ASSERT_TRUE(ww.Wire().WaitFor("P M1:0*1\r\n"));
+    EXPECT_EQ(ww.Wire().SinceMark(), expectedWire);
 
     QStringList shown;
     for (const MessageBoxAnswerer::Seen& s : answerer.seen()) {
@@ -98,15 +84,10 @@ TEST(MotorPulse, SendsValuesWithinTheLimitsAndRefusesOthersWithTheMessageOfTheir
 }
 
 TEST(MotorPulse, AValueStillInItsEditorIsSentAsTyped) {
-    WireRecord wire;
-    BallsimProcess ball(wire.Arguments());
-    ASSERT_TRUE(ball.IsRunning());
-    WindowFixture f(WindowFixture::PortSettings(ball.Path()));
-    TfmMain& w = f.Window();
-    f.Show();
-    ConnectQuietly(w);
-    ASSERT_TRUE(w.IsConnected());
-    wire.Mark();
+    WiredWindow ww;
+    TfmMain& w = ww.W();
+    ww.Fixture().Show();
+    ASSERT_TRUE(ww.ConnectQuietly());
 
     w.vlePulse->setFocus();
     w.vlePulse->editItem(w.vlePulse->item(0, 1));
@@ -116,7 +97,7 @@ TEST(MotorPulse, AValueStillInItsEditorIsSentAsTyped) {
     QTest::keyClicks(editor, QStringLiteral("77"));
     // As the button's mnemonic presses it: the focus stays in the editor.
     w.bbPulse->click();
-    ASSERT_TRUE(wire.WaitFor("\r\n"));
-    EXPECT_EQ(wire.SinceMark(), QByteArray("P M1:77*1000\r\n"));
+    ASSERT_TRUE(ww.Wire().WaitFor("\r\n"));
+    EXPECT_EQ(ww.Wire().SinceMark(), QByteArray("P M1:77*1000\r\n"));
     EXPECT_EQ(w.vlePulse->ValueAt(0), QStringLiteral("77"));
 }

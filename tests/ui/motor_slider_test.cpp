@@ -2,46 +2,28 @@
 // label, the log, and a slider that a disconnect has disabled.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QLabel>
-#include <QTimer>
 
 #include "controls/slim_track_bar.h"
 #include "device/device_test_support.h"
-#include "ui/motor_wire_record.h"
-#include "ui/window_fixture.h"
+#include "ui/motor_wired_window.h"
 
 namespace {
-void Choose(TfmMain& w, QAction* action) {
-    w.UpdateActions();
-    action->trigger();
-    w.UpdateActions();
-}
-
-// Connects the window and stops its timers, so that no battery poll joins the bytes.
-void ConnectQuietly(TfmMain& w) {
-    Choose(w, w.acDeviceConnect);
-    w.tmBattery->stop();
-    w.tmTime->stop();
-}
-
 QPoint PointOf(const TSlimTrackBar& bar, int position) {
     return {bar.GetPosCoordinate(position), bar.height() / 2};
 }
 
-int CountOf(const QByteArray& bytes, const QByteArray& part) { return int(bytes.count(part)); }
+int CountOf(const QByteArray& bytes, const QByteArray& part) {
+    return int(bytes.count(part));
+}
 }  // namespace
 
 TEST(MotorSlider, ADragOutsideAMeasurementWritesOneCommandPerPositionPassed) {
-    WireRecord wire;
-    BallsimProcess ball(wire.Arguments());
-    ASSERT_TRUE(ball.IsRunning());
-    WindowFixture f(WindowFixture::PortSettings(ball.Path()));
-    TfmMain& w = f.Window();
-    f.Show();
-    ConnectQuietly(w);
+    WiredWindow ww;
+    TfmMain& w = ww.W();
+    ww.Fixture().Show();
+    ASSERT_TRUE(ww.ConnectQuietly());
     ASSERT_TRUE(w.trMotor->isEnabled());
-    wire.Mark();
     LogCapture log;
 
     TSlimTrackBar& bar = *w.trMotor;
@@ -51,9 +33,10 @@ TEST(MotorSlider, ADragOutsideAMeasurementWritesOneCommandPerPositionPassed) {
     QTest::mouseRelease(&bar, Qt::LeftButton, {}, PointOf(bar, 255));
     ASSERT_EQ(bar.Position(), 255);
 
-    const QByteArray expected = "P M1:10*0\r\nP M1:11*0\r\nP M1:12*0\r\nP M1:40*0\r\nP M1:255*0\r\n";
-    ASSERT_TRUE(wire.WaitFor("P M1:255*0\r\n"));
-    EXPECT_EQ(wire.SinceMark(), expected);
+    const QByteArray expected =
+        "P M1:10*0\r\nP M1:11*0\r\nP M1:12*0\r\nP M1:40*0\r\nP M1:255*0\r\n";
+    ASSERT_TRUE(ww.Wire().WaitFor("P M1:255*0\r\n"));
+    EXPECT_EQ(ww.Wire().SinceMark(), expected);
     EXPECT_EQ(w.lbMotor->text(), QStringLiteral("Мощность: 255 ед."));
     EXPECT_EQ(log.Count("Motor CHANGING"), 5);
     EXPECT_EQ(log.Count("Motor CHANGED"), 5);
@@ -62,25 +45,23 @@ TEST(MotorSlider, ADragOutsideAMeasurementWritesOneCommandPerPositionPassed) {
 }
 
 TEST(MotorSlider, DuringAMeasurementQuickChangesCollapseIntoTheNewest) {
-    WireRecord wire;
-    BallsimProcess ball(wire.Arguments());
-    ASSERT_TRUE(ball.IsRunning());
-    WindowFixture f(WindowFixture::PortSettings(ball.Path()));
-    TfmMain& w = f.Window();
-    ConnectQuietly(w);
-    Choose(w, w.acDeviceStart);
+    WiredWindow ww;
+    TfmMain& w = ww.W();
+    ASSERT_TRUE(ww.ConnectQuietly());
+    ww.Choose(w.acDeviceStart);
     ASSERT_TRUE(w.IsMeasuring());
-    ASSERT_TRUE(wire.WaitFor("S\r\n"));
-    wire.Mark();
+    ASSERT_TRUE(ww.Wire().WaitFor("S\r\n"));
+    ww.Wire().Mark();
 
     // Far quicker than the stream thread's next turn between two reads.
     for (int p = 1; p <= 60; ++p) w.trMotor->SetPosition(p);
     // Each change was handed over, so the label follows every one.
     EXPECT_EQ(w.lbMotor->text(), QStringLiteral("Мощность: 60 ед."));
-    ASSERT_TRUE(wire.WaitFor("P M1:60*0\r\n"));
-    Choose(w, w.acDeviceStop);
+    ASSERT_TRUE(ww.Wire().WaitFor("P M1:60*0\r\n"));
+    ww.Choose(w.acDeviceStop);
+    ASSERT_TRUE(ww.Wire().WaitFor("T\r\n"));
 
-    const QByteArray seen = wire.SinceMark();
+    const QByteArray seen = ww.Wire().SinceMark();
     EXPECT_LT(CountOf(seen, "P M1:"), 60);
     EXPECT_EQ(CountOf(seen, "P M1:60*0\r\n"), 1);
     // The newest is the last power the ball got, before the stop request.
@@ -88,18 +69,15 @@ TEST(MotorSlider, DuringAMeasurementQuickChangesCollapseIntoTheNewest) {
 }
 
 TEST(MotorSlider, AfterADisconnectTheSliderIsDisabledAndSendsAndLogsNothing) {
-    WireRecord wire;
-    BallsimProcess ball(wire.Arguments());
-    ASSERT_TRUE(ball.IsRunning());
-    WindowFixture f(WindowFixture::PortSettings(ball.Path()));
-    TfmMain& w = f.Window();
-    f.Show();
-    ConnectQuietly(w);
+    WiredWindow ww;
+    TfmMain& w = ww.W();
+    ww.Fixture().Show();
+    ASSERT_TRUE(ww.ConnectQuietly());
     w.trMotor->SetPosition(50);
-    ASSERT_TRUE(wire.WaitFor("P M1:50*0\r\n"));
+    ASSERT_TRUE(ww.Wire().WaitFor("P M1:50*0\r\n"));
 
     LogCapture log;
-    Choose(w, w.acDeviceConnect);
+    ww.Choose(w.acDeviceConnect);
     ASSERT_FALSE(w.IsConnected());
     EXPECT_FALSE(w.trMotor->isEnabled());
     EXPECT_EQ(w.trMotor->Position(), 0);
@@ -112,15 +90,13 @@ TEST(MotorSlider, AfterADisconnectTheSliderIsDisabledAndSendsAndLogsNothing) {
 }
 
 TEST(MotorSlider, AFailedWriteLeavesTheLabelAndLogsOnlyTheAttempt) {
-    BallsimProcess ball(QStringList{});
-    ASSERT_TRUE(ball.IsRunning());
-    WindowFixture f(WindowFixture::PortSettings(ball.Path()));
-    TfmMain& w = f.Window();
-    ConnectQuietly(w);
+    WiredWindow ww;
+    TfmMain& w = ww.W();
+    ASSERT_TRUE(ww.ConnectQuietly());
     w.trMotor->SetPosition(20);
     ASSERT_EQ(w.lbMotor->text(), QStringLiteral("Мощность: 20 ед."));
 
-    ball.Stop();  // the terminal goes away under the open port
+    ww.Ball().Stop();  // the terminal goes away under the open port
     LogCapture log;
     w.trMotor->SetPosition(90);
     EXPECT_EQ(w.trMotor->Position(), 90);
