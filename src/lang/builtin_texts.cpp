@@ -35,35 +35,46 @@ const char* const kBuiltInConstants[][2] = {
     {"LC_SENS_8", "фz"},
 };
 
+// The English texts serve an interface that a language file has made English, so that its
+// messages come in the language of its windows.
+constexpr int kLangEnglish = 1033;
+
 struct StringRow {
     int id;
     const char* russian;
     const char* kazakh;
+    const char* english;
 };
 
 const StringRow kStringTable[] = {
-    {903, "Системная ошибка: ", "Жүйелік қателік: "},
+    {903, "Системная ошибка: ", "Жүйелік қателік: ", "System error: "},
     {1000, "Невозможно установить заголовок окна.\r\nСистема сообщает: ",
-     "Тақырыпты орнату мүмкін емес.\r\n Жүйе хабарлайды: "},
+     "Тақырыпты орнату мүмкін емес.\r\n Жүйе хабарлайды: ",
+     "Cannot set the window caption.\r\nThe system reports: "},
     {1001, "Невозможно получить класс окна.\r\nСистема сообщает: ",
-     "Терезе сыныбын алу мүмкін емес.\r\nЖүйе хабарлайды: "},
+     "Терезе сыныбын алу мүмкін емес.\r\nЖүйе хабарлайды: ",
+     "Cannot get the window class.\r\nThe system reports: "},
     {1002, "Невозможно создать объект синхронизации.\r\nСистема сообщает: ",
-     "Синхрондау объектісін құру мүмкін емес.\r\nЖүйе хабарлайды: "},
+     "Синхрондау объектісін құру мүмкін емес.\r\nЖүйе хабарлайды: ",
+     "Cannot create the synchronization object.\r\nThe system reports: "},
     {1004, "Невозможно прочитать настройки из '%s'.\r\nПричина: Файл не найден.",
-     "...ден баптауларды оқу мүмкін емес '%s'.\r\nСебебі: Файл табылмады."},
+     "...ден баптауларды оқу мүмкін емес '%s'.\r\nСебебі: Файл табылмады.",
+     "Cannot read the settings from '%s'.\r\nReason: File not found."},
     {1007, "Невозможно открыть устройство '%s'.\r\nСистема сообщает: %s",
-     "Құрылғыны ашу мүмкін емес '%s'.\r\n Жүйе хабарлайды: %s"},
+     "Құрылғыны ашу мүмкін емес '%s'.\r\n Жүйе хабарлайды: %s",
+     "Cannot open the device '%s'.\r\nThe system reports: %s"},
     {1008, "Невозможно задать параметры устройства '%s'.\r\nСистема сообщает: %s",
-     "Құрылғының параметрлерін орнату мүмкін емес '%s'.\r\n Жүйе хабарлайды: %s"},
-    {5000, "Запуск программы.", "Бағдарламаны іске қосу."},
-    {5001, "Остановка программы.", "Бағдарламаны тоқтату."},
-    {5002, "Версия: ", "Нұсқа: "},
+     "Құрылғының параметрлерін орнату мүмкін емес '%s'.\r\n Жүйе хабарлайды: %s",
+     "Cannot set the parameters of the device '%s'.\r\nThe system reports: %s"},
+    {5000, "Запуск программы.", "Бағдарламаны іске қосу.", "Program start."},
+    {5001, "Остановка программы.", "Бағдарламаны тоқтату.", "Program stop."},
+    {5002, "Версия: ", "Нұсқа: ", "Version: "},
     {5003, "Вы действительно хотите выйти из программы?",
-     "Сіз бағдарламадан шынымен шыққыңыз келе ме?"},
-    {5004, "Нет данных для экспорта.", "Экспорттайтын деректер жоқ."},
-    {20000, "Ошибка", "Қателік"},
-    {20001, "Внимание", "Назар аударыңыз"},
-    {20003, "Подтверждение", "Растау"},
+     "Сіз бағдарламадан шынымен шыққыңыз келе ме?", "Do you really want to exit the program?"},
+    {5004, "Нет данных для экспорта.", "Экспорттайтын деректер жоқ.", "No data to export."},
+    {20000, "Ошибка", "Қателік", "Error"},
+    {20001, "Внимание", "Назар аударыңыз", "Attention"},
+    {20003, "Подтверждение", "Растау", "Confirmation"},
 };
 
 const char* const kBuiltInChannelNames[kChannelCount] = {"ax", "ay", "az", "wx", "wy",
@@ -147,7 +158,9 @@ QString LangConst(const QString& name) { return LangConstants().GetConstant(name
 QString LoadStr(int id, int languageId) {
     for (const StringRow& row : kStringTable)
         if (row.id == id)
-            return QString::fromUtf8(languageId == kLangKazakh ? row.kazakh : row.russian);
+            return QString::fromUtf8(languageId == kLangKazakh    ? row.kazakh
+                                     : languageId == kLangEnglish ? row.english
+                                                                  : row.russian);
     return QString();
 }
 

@@ -34,9 +34,10 @@ int BatteryInterval(const tSettings& settings) {
 }
 }  // namespace
 
-TfmMain::TfmMain(const QString& programPath, QWidget* parent)
+TfmMain::TfmMain(const QString& programPath, QWidget* parent, tLanguageManager* languages)
     : QMainWindow(parent), programPath_(programPath), settings_(std::make_unique<tSettings>(false)) {
     setObjectName(QStringLiteral("fmMain"));
+    languages_ = languages;
     // The window definition: every component exists before the settings are read.
     CreateActions();
     CreateMenus();
@@ -79,9 +80,7 @@ TfmMain::~TfmMain() {
     DisconnectDevice();
 }
 
-void TfmMain::FormCreate() {
-    // The language set-up hooks in here; until a language is applied the built-in texts stand.
-}
+void TfmMain::FormCreate() { SetUpLanguage(); }
 
 void TfmMain::InstallIdleHandler() {
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {

@@ -8,6 +8,7 @@
 
 #include "device/device_connector.h"
 #include "lang/builtin_texts.h"
+#include "lang/language_controller.h"
 #include "model/sample_decoder.h"
 #include "ui/axis_limits.h"
 
@@ -48,7 +49,9 @@ class TfmMain : public QMainWindow {
     Q_OBJECT
 public:
     // programPath: the executable's full path; the settings file is beside it with ".cfg".
-    explicit TfmMain(const QString& programPath, QWidget* parent = nullptr);
+    // languages: the manager of the interface languages; the process's one when null.
+    explicit TfmMain(const QString& programPath, QWidget* parent = nullptr,
+                     tLanguageManager* languages = nullptr);
     ~TfmMain() override;
 
     tSettings* Settings() const { return settings_.get(); }
@@ -137,6 +140,16 @@ public:
     void acFileExportExecute();
     // The save dialog of the export (a QFileDialog); it lives as long as the window.
     TSaveDialog* sd = nullptr;
+
+    // --- interface language and the about window (mainfm_language.cpp)
+    tLanguageManager& Languages() const;
+    void ApplyLanguage(int index);
+    void miChangeLanguage(QObject* Sender);
+    void LangControllerLanguageChanged();
+    void acHelpAboutExecute();
+    // The text of a translatable ID as its component holds it now; "" for an unknown ID.
+    QString WindowText(int id) const;
+    std::unique_ptr<tLanguageController> LangController;
 
     // The four charts in the order the session steps visit them.
     QVector<TChart*> Charts() const;
@@ -261,6 +274,16 @@ private:
     void ShowMarkCallouts();
     void DrawMarkCallouts(TChart* chart, QPainter& painter) const;
     void CreateSaveDialog();
+
+    // Interface language: the set-up of FormCreate, the texts bound to their components and
+    // the language menu (mainfm_language.cpp).
+    void SetUpLanguage();
+    void BindWindowTexts();
+    void CreateLanguageMenu(int checked);
+    void SelectDesignedRanges();
+    tLanguageManager* languages_ = nullptr;
+    int languageChecked_ = -1;
+    QHash<int, std::function<QString()>> windowTextReaders_;
 
     QString programPath_;
     std::unique_ptr<tSettings> settings_;

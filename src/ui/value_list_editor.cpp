@@ -62,6 +62,13 @@ void TValueListEditor::SetRows(const QStringList& keys, const QStringList& value
     }
 }
 
+void TValueListEditor::SetRowCaptions(const QStringList& captions, const QStringList& values) {
+    QStringList keys = captions;
+    for (int row = 0; row < keys.size() && row < keys_.size(); ++row) keys[row] = keys_[row];
+    SetRows(keys, values);
+    for (int row = 0; row < captions.size(); ++row) item(row, 0)->setText(captions[row]);
+}
+
 QString TValueListEditor::KeyAt(int row) const {
     const QTableWidgetItem* it = item(row, 0);
     return it ? it->text() : QString();

@@ -19,6 +19,9 @@ public:
 
     // Replaces all rows: the keys in order, with the given values (missing ones are empty).
     void SetRows(const QStringList& keys, const QStringList& values = QStringList());
+    // The same for a translated table: the rows show the new keys, but each row that was there
+    // before is still found by its old key, since the program writes its rows by those.
+    void SetRowCaptions(const QStringList& captions, const QStringList& values);
 
     int RowCount() const { return rowCount(); }
     QString KeyAt(int row) const;
