@@ -101,19 +101,3 @@ TEST(MotorSession, AStreamingBallIsStoppedAndDisconnectedWhenItsTimeRunsOutBlink
     EXPECT_EQ(wire.SinceMark(), QByteArray("T\r\n"));
     EXPECT_TRUE(ww.Ball().Errors().contains("stream stopped"));
 }
-
-TEST(MotorSession, AnIdleBallIsDisconnectedWithoutAStopRequest) {
-    // The ball has been on for 57 s when the window connects.
-    WiredWindow ww({QStringLiteral("--device-time"), QStringLiteral("57000")},
-                   kQuietBattery + "SwitchOffTime=1\r\n");
-    TfmMain& w = ww.W();
-    WireRecord& wire = ww.Wire();
-    ww.Choose(w.acDeviceConnect);
-    ASSERT_TRUE(w.IsConnected());
-    wire.Mark();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.IsConnected(); }, 60000));
-    w.UpdateActions();
-    EXPECT_FALSE(w.trMotor->isEnabled());
-    EXPECT_EQ(w.StatusPanel(3)->text(), QStringLiteral("<НЕТ>"));
-    EXPECT_EQ(wire.SinceMark(), QByteArray());
-}

@@ -37,30 +37,3 @@ TEST(PulseNumber, ReadsOnlyTrimmedSignedWholeDecimals) {
     // Digits of another script are not the firmware's digits.
     EXPECT_EQ(ReadPulseNumber(QStringLiteral("\u0661\u0662")), -1);
 }
-
-TEST(PulseCheck, JudgesThePowerBeforeTheDurationWithBothLimitsIncluded) {
-    struct Case {
-        const char* power;
-        const char* duration;
-        tPulseCheck::Verdict verdict;
-    };
-    const Case cases[] = {
-        {"255", "2000", tPulseCheck::Valid},
-        {"0", "1", tPulseCheck::Valid},
-        {"256", "1000", tPulseCheck::PowerOutOfRange},
-        {"-1", "1000", tPulseCheck::PowerOutOfRange},
-        {"128", "0", tPulseCheck::DurationOutOfRange},
-        {"128", "2001", tPulseCheck::DurationOutOfRange},
-        {"128", "-1", tPulseCheck::DurationOutOfRange},
-        {"300", "0", tPulseCheck::PowerOutOfRange},
-        {"x", "y", tPulseCheck::PowerOutOfRange},
-    };
-    for (const Case& c : cases) {
-        const tPulseCheck check =
-            CheckPulse(QString::fromUtf8(c.power), QString::fromUtf8(c.duration));
-        EXPECT_EQ(check.verdict, c.verdict) << c.power << " / " << c.duration;
-    }
-    const tPulseCheck ok = CheckPulse(QStringLiteral(" 100 "), QStringLiteral("1000"));
-    EXPECT_EQ(ok.power, 100);
-    EXPECT_EQ(ok.duration, 1000);
-}

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "app/format_settings.h"
+#include "controls/slim_track_bar.h"
 #include "ui/motor_wired_window.h"
 
 namespace {
@@ -44,16 +45,6 @@ private:
     TimeFormat format_{QStringLiteral("HH:mm:ss")};
 };
 }  // namespace
-
-TEST(Clock, ABallThatReportsTimeZeroGetsNoCountdown) {
-    Countdown c(0, "CheckOffTimer=1\r\nSwitchOffTime=5\r\nWarnTime=30\r\n");
-    ASSERT_TRUE(c.W().IsConnected());
-    EXPECT_EQ(c.W().DevTime, 0);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(c.Tick(), QString());
-    EXPECT_EQ(c.W().OffTimeElapsed, 0);
-    EXPECT_TRUE(c.W().IsConnected());
-    EXPECT_FALSE(c.W().StatusPanel(4)->text().isEmpty());
-}
 
 TEST(Clock, TheCountdownAddsTheIntervalFromTheDeviceTimeAndStartResetsIt) {
     Countdown c(60000, "CheckOffTimer=1\r\nSwitchOffTime=5\r\nWarnTime=30\r\n");
@@ -99,17 +90,28 @@ TEST(Clock, RunningOutDuringAMeasurementStopsItAndThenDisconnects) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(c.Tick(), last);
 }
 
-TEST(Clock, TheFlagCheckOffTimerDecidesWhetherAnIdleBallIsSwitchedOff) {
-    {
-        Countdown c(60000, "CheckOffTimer=0\r\nSwitchOffTime=0\r\n");
+TEST(Clock, NoCountdownRunsForADeviceTimeOfZeroNorWithTheFlagOff) {
+    const std::pair<int, QByteArray> cases[] = {
+        {0, "CheckOffTimer=1\r\nSwitchOffTime=5\r\nWarnTime=30\r\n"},
+        {60000, "CheckOffTimer=0\r\nSwitchOffTime=0\r\n"},
+    };
+    for (const auto& [deviceTime, keys] : cases) {
+        SCOPED_TRACE(keys.toStdString());
+        Countdown c(deviceTime, keys);
+        ASSERT_EQ(c.W().DevTime, deviceTime);
         for (int i = 0; i < 3; ++i) EXPECT_EQ(c.Tick(), QString());
+        EXPECT_EQ(c.W().OffTimeElapsed, deviceTime);
         EXPECT_TRUE(c.W().IsConnected());
-        EXPECT_EQ(c.W().OffTimeElapsed, 60000);
-        EXPECT_FALSE(c.W().StatusPanel(4)->text().isEmpty());
+        EXPECT_FALSE(c.W().StatusPanel(4)->text().isEmpty());  // the clock runs all the same
     }
+}
+
+TEST(Clock, AnIdleBallIsDisconnectedWithoutAStopRequest) {
     Countdown c(60000, "CheckOffTimer=1\r\nSwitchOffTime=0\r\n");
     EXPECT_EQ(c.Tick(), QStringLiteral("00:00:00"));
     EXPECT_FALSE(c.W().IsConnected());
+    EXPECT_FALSE(c.W().trMotor->isEnabled());
+    EXPECT_EQ(c.Wire().SinceMark(), QByteArray());
 }
 
 TEST(Clock, TheClockShowsTheLocalTimeInTheLongFormatWithMillisecondsWhenAsked) {
