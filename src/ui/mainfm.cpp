@@ -53,7 +53,7 @@ TfmMain::TfmMain(const QString& programPath, QWidget* parent, tLanguageManager* 
     ConnectBattery();
     ConnectClock();
     // Review of a stopped record and the export.
-    ShowMarkCallouts();
+    SetUpMarkCallouts();
     CreateSaveDialog();
 
     setWindowTitle(QStringLiteral("Mirelvane"));

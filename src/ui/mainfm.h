@@ -270,8 +270,8 @@ private:
     void ConnectMotor();
     void ConnectBattery();
     void ConnectClock();
-    // Review and export: the callouts of the marked points, the save dialog and its last name.
-    void ShowMarkCallouts();
+    // Review and export: which series show callouts, drawing them, and the save dialog.
+    void SetUpMarkCallouts();
     void DrawMarkCallouts(TChart* chart, QPainter& painter) const;
     void CreateSaveDialog();
 

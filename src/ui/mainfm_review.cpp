@@ -70,7 +70,7 @@ void DrawCallout(QPainter& painter, const QPointF& point, const QString& text,
 }
 }  // namespace
 
-void TfmMain::ShowMarkCallouts() {
+void TfmMain::SetUpMarkCallouts() {
     for (TChart* chart : Charts()) {
         for (int i = 0; i < chart->SeriesCount(); ++i) {
             TChartSeries* series = chart->Series(i);

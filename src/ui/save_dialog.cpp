@@ -1,6 +1,7 @@
 #include "ui/save_dialog.h"
 
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 
 TSaveDialog::TSaveDialog(QWidget* parent, const QString& name) : QFileDialog(parent) {
@@ -36,4 +37,29 @@ void TSaveDialog::accept() {
         }
     }
     QFileDialog::accept();
+}
+
+void TSaveDialog::showEvent(QShowEvent* event) {
+    // The dialog's own widgets exist once it shows.
+    if (!watchingName_) KeepNameOnFilterChange();
+    QFileDialog::showEvent(event);
+}
+
+// Choosing a filter makes Qt give the typed name the filter's extension; for "*.*" that is
+// "*", which names no file. The name as it was before stays instead.
+void TSaveDialog::KeepNameOnFilterChange() {
+    auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!name) return;
+    watchingName_ = true;
+    name_ = name->text();
+    connect(name, &QLineEdit::textChanged, this, [this](const QString& text) {
+        previousName_ = name_;
+        name_ = text;
+    });
+    connect(this, &QFileDialog::filterSelected, this, [this, name] {
+        const auto wild = [](const QString& file) {
+            return QFileInfo(file).suffix().contains(u'*');
+        };
+        if (wild(name->text()) && !wild(previousName_)) name->setText(previousName_);
+    });
 }

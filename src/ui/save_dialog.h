@@ -17,7 +17,14 @@ public:
 
 protected:
     void accept() override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void KeepNameOnFilterChange();
+
     QString lastFileName_;
+    // The name field's text and the one before it.
+    QString name_;
+    QString previousName_;
+    bool watchingName_ = false;
 };

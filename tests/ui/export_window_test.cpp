@@ -1,10 +1,11 @@
-// The export through the window: its save dialog, what it writes for each choice of markers,
-// marks and channels, and what it does when it cannot or need not write.
+// The export through the window: its save dialog, what it writes for the markers, marks and
+// channels the user chose, and what it does when it cannot or need not write.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <QAction>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QRegularExpression>
 
 #include "app/exceptions.h"
@@ -12,7 +13,6 @@
 #include "review_record.h"
 #include "support/message_box_answerer.h"
 #include "ui/save_dialog.h"
-#include "ui/window_fixture.h"
 
 namespace {
 const char* const kFullHeader = "t\tax\tay\taz\twx\twy\twz\tфx\tфy\tфz";
@@ -23,22 +23,17 @@ struct ExportWindow : ::testing::Test {
     DecimalSeparatorScope comma{u','};
     QString path = f.Folder().Path(QStringLiteral("out.csv"));
 
-    void SetUp() override { RecordStopped(w, 60); }
+    void SetUp() override { RecordStopped(w, EvenTimes(60)); }
 
-    // Exports through the dialog, answered with `name`; the file's lines.
-    QStringList Export(const QString& name = QStringLiteral("out.csv")) {
-        SaveDialogAnswerer answer({f.Folder().Path(name)});
+    // Exports through the dialog, answered with the name; the file's lines.
+    QStringList Export() {
+        SaveDialogAnswerer answer({path});
         w.acFileExportExecute();
-        return ExportLines(f.Folder().Read(name));
-    }
-    QStringList Times(const QString& name = QStringLiteral("out.csv")) {
-        QStringList times;
-        for (const QString& line : Export(name).mid(1)) times << line.section(u'\t', 0, 0);
-        return times;
+        return ExportLines(f.Folder().Read(QStringLiteral("out.csv")));
     }
 };
 
-// The expected value of channel k at sample i, in physical units (see review_record.h).
+// Channel k at sample i, in physical units (review_record.h).
 double Expected(int k, int i) {
     const double values[kChannelCount] = {9.81 * i,     -4.905,   0,    double(i), -3277 / 32768.0,
                                           -1 / 32768.0, i + 0.25, -0.5, 123.456};
@@ -46,8 +41,11 @@ double Expected(int k, int i) {
 }
 }  // namespace
 
-TEST_F(ExportWindow, WritesEveryFieldOfTheWholeRecordInWindows1251) {
+TEST_F(ExportWindow, ReplacesAFileWithEveryFieldOfTheWholeRecordInWindows1251) {
+    f.Folder().Write(QStringLiteral("out.csv"), QByteArray(100000, 'x'));
+    const MessageBoxAnswerer boxes;
     const QStringList lines = Export();
+    EXPECT_TRUE(boxes.seen().isEmpty());  // no question before replacing
     ASSERT_EQ(lines.size(), 61);
     EXPECT_EQ(lines[0], QString::fromUtf8(kFullHeader));
     EXPECT_EQ(f.Folder().Read(QStringLiteral("out.csv")).left(24),
@@ -69,32 +67,11 @@ TEST_F(ExportWindow, WritesEveryFieldOfTheWholeRecordInWindows1251) {
     }
 }
 
-TEST_F(ExportWindow, WritesTheRunBetweenTheMarkersInAscendingOrder) {
-    const struct {
-        int zero, cursor, rows;
-        const char *first, *last;
-    } cases[] = {
-        {-1, 5, 6, "1,000", "1,050"},     // the cursor alone: from the first sample, as recorded
-        {57, -1, 3, "0,000", "0,020"},    // the origin alone: to the last sample
-        {50, 10, 41, "-0,400", "0,000"},  // the origin after the cursor
-        {0, 59, 60, "0,000", "0,590"},
-    };
-    for (const auto& c : cases) {
-        w.ZeroMarkerIndex = c.zero;
-        w.CursorIndex = c.cursor;
-        const QStringList times = Times();
-        ASSERT_EQ(times.size(), c.rows) << c.zero << " " << c.cursor;
-        EXPECT_EQ(times.first(), c.first);
-        EXPECT_EQ(times.last(), c.last);
-    }
-}
-
 TEST_F(ExportWindow, WritesOnlyTheMarkedSamplesWhateverTheMarkers) {
-    for (const int cursor : {7, 3, 40}) {
+    for (const int cursor : {7, 3, 40, 40}) {  // 40 twice: unmarked again
         w.CursorIndex = cursor;
         w.acFileMarkPointExecute();
     }
-    w.acFileMarkPointExecute();  // 40 again: unmarked
     w.ZeroMarkerIndex = 5;
     const QStringList lines = Export();
     ASSERT_EQ(lines.size(), 3);
@@ -106,57 +83,55 @@ TEST_F(ExportWindow, WritesOnlyTheMarkedSamplesWhateverTheMarkers) {
 TEST_F(ExportWindow, LeavesHiddenChannelsOutOfTheHeaderAndEveryRow) {
     SetChannelVisible(w, 1, false);
     SetChannelVisible(w, 7, false);
-    w.CursorIndex = 2;
+    w.CursorIndex = 1;
     EXPECT_EQ(Export(), (QStringList{QString::fromUtf8("t\tax\taz\twx\twy\twz\tфx\tфz"),
                                      "1,000\t0,00\t0,00\t0,00\t-0,10\t0,00\t0,25\t123,46",
-                                     "1,010\t9,81\t0,00\t1,00\t-0,10\t0,00\t1,25\t123,46",
-                                     "1,020\t19,62\t0,00\t2,00\t-0,10\t0,00\t2,25\t123,46"}));
+                                     "1,010\t9,81\t0,00\t1,00\t-0,10\t0,00\t1,25\t123,46"}));
 }
 
-TEST_F(ExportWindow, ReplacesAnExistingFileWithoutAsking) {
-    f.Folder().Write(QStringLiteral("out.csv"), QByteArray(100000, 'x'));
+TEST_F(ExportWindow, AsksInQtsOwnDialogThatAddsTheSuffixAndRemembersTheName) {
     w.CursorIndex = 0;
-    const MessageBoxAnswerer boxes;
-    EXPECT_EQ(Export().size(), 2);
-    EXPECT_TRUE(boxes.seen().isEmpty());
-}
-
-TEST_F(ExportWindow, OffersQtsOwnDialogThatRemembersTheLastNameAndAddsTheSuffix) {
-    w.CursorIndex = 0;
-    SaveDialogAnswerer answer({f.Folder().Path(QStringLiteral("first")), QString()});
+    // A name in a folder that is not there keeps the dialog open; cancelling writes nothing.
+    SaveDialogAnswerer answer({f.Folder().Path(QStringLiteral("missing/out.csv")),
+                               f.Folder().Path(QStringLiteral("first")), QString()});
     w.acFileExportExecute();
-    w.acFileExportExecute();  // cancelled: nothing happens
-    ASSERT_EQ(answer.seen().size(), 2);
+    w.acFileExportExecute();
+    ASSERT_EQ(answer.seen().size(), 3);
+    ASSERT_EQ(answer.boxes().size(), 1);
+    EXPECT_TRUE(answer.boxes()[0].contains(f.Folder().Path(QStringLiteral("missing"))));
     const SaveDialogAnswerer::Seen& first = answer.seen()[0];
     EXPECT_FALSE(first.native);
     EXPECT_FALSE(first.confirmsOverwrite);
     EXPECT_EQ(first.suffix, "csv");
     EXPECT_EQ(first.filters, (QStringList{QString::fromUtf8("CSV-файлы (*.csv)"),
                                           QString::fromUtf8("Все файлы (*.*)")}));
-    EXPECT_EQ(QDir(f.Folder().Root()).entryList(QDir::Files),
+    EXPECT_EQ(QDir(f.Folder().Root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               (QStringList{"first.csv", "mirelvane.cfg"}));
-    EXPECT_EQ(answer.seen()[1].directory, QDir(f.Folder().Root()).absolutePath());
-    EXPECT_EQ(answer.seen()[1].typedName, "first.csv");
-    EXPECT_EQ(w.sd->LastFileName(), f.Folder().Path(QStringLiteral("first.csv")));
+    EXPECT_EQ(answer.seen()[2].directory, QDir(f.Folder().Root()).absolutePath());
+    EXPECT_EQ(answer.seen()[2].typedName, "first.csv");
 }
 
-TEST_F(ExportWindow, KeepsTheDialogOpenWhileTheChosenFolderDoesNotExist) {
-    w.CursorIndex = 0;
-    SaveDialogAnswerer answer({f.Folder().Path(QStringLiteral("missing/out.csv")), path});
-    w.acFileExportExecute();
-    EXPECT_EQ(answer.seen().size(), 2);
-    ASSERT_EQ(answer.boxes().size(), 1);
-    EXPECT_TRUE(answer.boxes()[0].contains(f.Folder().Path(QStringLiteral("missing"))));
-    EXPECT_EQ(ExportLines(f.Folder().Read(QStringLiteral("out.csv"))).size(), 2);
-    EXPECT_FALSE(QFileInfo::exists(f.Folder().Path(QStringLiteral("missing"))));
+TEST_F(ExportWindow, KeepsTheTypedNameWhenTheUserChoosesAllFiles) {
+    w.sd->show();
+    auto* name = w.sd->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    auto* types = w.sd->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_TRUE(name && types);
+    QTest::keyClicks(name, QStringLiteral("data.csv"));
+    QTest::keyClick(types, Qt::Key_Down);
+    EXPECT_EQ(types->currentIndex(), 1);
+    EXPECT_EQ(name->text(), "data.csv");
+    w.sd->hide();
 }
 
 TEST_F(ExportWindow, SaysThereIsNoDataForAnEmptyRecordAndWritesNothing) {
     f.Folder().Write(QStringLiteral("out.csv"), "old");
-    // Before the first measurement both markers are 0; after an empty one both are -1.
-    for (const int marker : {0, -1}) {
-        RecordStopped(w, 0);
-        w.ZeroMarkerIndex = w.CursorIndex = marker;
+    // Before the first measurement both markers are 0, after an empty one both are -1, and a
+    // cursor beyond the record names a sample that is not there.
+    const struct { int count, marker; } cases[] = {{0, 0}, {0, -1}, {3, 3}};
+    for (const auto& c : cases) {
+        RecordStopped(w, EvenTimes(c.count));
+        w.ZeroMarkerIndex = c.marker == 3 ? -1 : c.marker;
+        w.CursorIndex = c.marker;
         const MessageBoxAnswerer boxes;
         SaveDialogAnswerer dialog({path});
         w.acFileExportExecute();
@@ -165,12 +140,6 @@ TEST_F(ExportWindow, SaysThereIsNoDataForAnEmptyRecordAndWritesNothing) {
         EXPECT_EQ(boxes.seen()[0].text, QString::fromUtf8("Нет данных для экспорта."));
         EXPECT_TRUE(dialog.seen().isEmpty());
     }
-    // Markers beyond the record would read samples that are not there.
-    RecordStopped(w, 3);
-    w.CursorIndex = 3;
-    const MessageBoxAnswerer boxes;
-    w.acFileExportExecute();
-    EXPECT_EQ(boxes.seen().size(), 1);
     EXPECT_EQ(f.Folder().Read(QStringLiteral("out.csv")), "old");
 }
 
@@ -178,15 +147,11 @@ TEST_F(ExportWindow, KeepsTheOldFileWhenTheFolderIsReadOnly) {
     const QString folder = f.Folder().Path(QStringLiteral("locked"));
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString target = folder + QStringLiteral("/out.csv");
-    {
-        QFile old(target);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("old content");
-    }
+    f.Folder().Write(QStringLiteral("locked/out.csv"), "old content");
     ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
-    const UnprivilegedScope asUser;
     QString message;
     {
+        const UnprivilegedScope asUser;
         SaveDialogAnswerer answer({target});
         try {
             w.acFileExportExecute();
@@ -196,8 +161,6 @@ TEST_F(ExportWindow, KeepsTheOldFileWhenTheFolderIsReadOnly) {
     }
     ::chmod(QFile::encodeName(folder).constData(), 0755);
     EXPECT_EQ(message, QStringLiteral("Cannot create file \"%1\". Permission denied").arg(target));
-    QFile old(target);
-    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-    EXPECT_EQ(old.readAll(), "old content");
+    EXPECT_EQ(f.Folder().Read(QStringLiteral("locked/out.csv")), "old content");
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"out.csv"});
 }

@@ -10,14 +10,15 @@
 #include "app/format_settings.h"
 #include "ui/chart.h"
 #include "ui/mainfm.h"
+#include "ui/window_fixture.h"
 
 // A stopped record made through the window's own steps: the live set-up of Start, sample
 // lines through the decoder, and the review mode of Stop with both markers unset.
 //
-// Sample i has the time 1 + i / 100 s (tt = 1000 + 10 i ms) and the raw fields
-// ax = 32768 i, ay = -16384, az = 0, gx = 32768 i, gy = -3277, gz = -1, r = 1000 i + 250,
-// p = -500, y = 123456; that is ax = 9.81 i, ay = -4.905, az = 0, wx = i, wy = -0.1000061,
-// wz = -0.0000305, фx = i + 0.25, фy = -0.5 and фz = 123.456.
+// Sample i has the raw fields ax = 32768 i, ay = -16384, az = 0, gx = 32768 i, gy = -3277, gz = -1,
+// r = 1000 i + 250, p = -500, y = 123456; that is ax = 9.81 i, ay = -4.905, az = 0, wx = i, wy =
+// -0.1000061, wz = -0.0000305, фx = i + 0.25, фy = -0.5 and фz = 123.456. EvenTimes gives sample i
+// the time 1 + i / 100 s.
 inline QByteArray ReviewSampleLine(int i, double tt) {
     return QStringLiteral(
                "ax:%1\tay:-16384\taz:0\tgx:%1\tgy:-3277\tgz:-1\tr:%2\tp:-500\ty:123456\ttt:%3\t"
@@ -39,11 +40,11 @@ inline void RecordStopped(TfmMain& w, const QVector<double>& timesMs) {
     for (TChart* chart : w.Charts()) w.EnableChartReview(chart);
 }
 
-// `count` samples from 1 s on, 10 ms apart.
-inline void RecordStopped(TfmMain& w, int count) {
+// `count` sample times from 1 s on, 10 ms apart.
+inline QVector<double> EvenTimes(int count) {
     QVector<double> times;
     for (int i = 0; i < count; ++i) times << 1000 + 10 * i;
-    RecordStopped(w, times);
+    return times;
 }
 
 // Sets the user's decimal separator for one test.
@@ -75,3 +76,18 @@ inline void ClickAtTime(TChart* chart, double time) {
 inline void SetChannelVisible(TfmMain& w, int channel, bool visible) {
     w.chSeries->item(channel)->setCheckState(visible ? Qt::Checked : Qt::Unchecked);
 }
+
+// A shown window with a stopped record, its time axes zoomed in so far that neighbouring
+// samples lie pixels apart, and "." as the decimal separator.
+struct ReviewedRecord {
+    WindowFixture f;
+    TfmMain& w = f.Window();
+    DecimalSeparatorScope point{u'.'};
+
+    explicit ReviewedRecord(const QVector<double>& timesMs) {
+        RecordStopped(w, timesMs);
+        f.Show();
+        for (TChart* chart : w.Charts()) chart->BottomAxis()->setRange(0.95, 1.55);
+        w.chAccGyro->replot();
+    }
+};

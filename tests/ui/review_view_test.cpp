@@ -2,18 +2,20 @@
 // show-all view, and how Start ends all of it.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QImage>
+#include <QTabWidget>
 
 #include "review_record.h"
-#include "ui/window_fixture.h"
 
 namespace {
 const QRgb kTeal = qRgb(0, 128, 128);
 const QRgb kOlive = qRgb(128, 128, 0);
 const QRgb kCalloutBox = qRgb(255, 255, 225);
 
+// The chart as it shows on its page.
 QImage Picture(TChart* chart) {
+    auto* window = static_cast<TfmMain*>(chart->window());
+    window->pcChart->setCurrentWidget(chart->parentWidget());
     chart->replot();
     return chart->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
@@ -40,20 +42,10 @@ int CountPixels(const QImage& image, QRgb colour) {
 double SampleTime(TfmMain& w, int index) {
     return w.MasterSeries(0)->Points()->TimeAt(index);
 }
-
-struct ShownRecord {
-    WindowFixture f;
-    TfmMain& w = f.Window();
-    explicit ShownRecord(int count) {
-        RecordStopped(w, count);
-        f.Show();
-        for (TChart* c : w.Charts()) c->BottomAxis()->setRange(0.95, 1.55);
-    }
-};
 }  // namespace
 
 TEST(MarkerLines, DrawTheOriginInTealAndTheCursorInOliveAcrossThePlot) {
-    ShownRecord r(50);
+    ReviewedRecord r(EvenTimes(50));
     TfmMain& w = r.w;
     TChart* chart = w.chAccGyro;
     w.ZeroMarkerIndex = 10;
@@ -66,10 +58,8 @@ TEST(MarkerLines, DrawTheOriginInTealAndTheCursorInOliveAcrossThePlot) {
     ASSERT_EQ(olive.size(), 4);
     EXPECT_EQ(teal.last() - teal.first(), 3);
     const int zeroColumn = qRound(chart->BottomAxis()->coordToPixel(SampleTime(w, 10)));
-    const int cursorColumn = qRound(chart->BottomAxis()->coordToPixel(SampleTime(w, 30)));
     EXPECT_TRUE(teal.contains(zeroColumn));
-    EXPECT_TRUE(olive.contains(cursorColumn));
-    // From the top of the plot to its bottom, not beyond.
+    EXPECT_TRUE(olive.contains(qRound(chart->BottomAxis()->coordToPixel(SampleTime(w, 30)))));
     EXPECT_NE(image.pixel(zeroColumn, plot.top() - 1), kTeal);
     EXPECT_NE(image.pixel(zeroColumn, plot.top() + plot.height()), kTeal);
 
@@ -81,93 +71,76 @@ TEST(MarkerLines, DrawTheOriginInTealAndTheCursorInOliveAcrossThePlot) {
 }
 
 TEST(MarkerLines, AreLeftOutBeyondTheTimeAxisButDrawnOnItsBounds) {
-    ShownRecord r(50);
+    ReviewedRecord r(EvenTimes(50));
     TfmMain& w = r.w;
     TChart* chart = w.chAccAng;
-    w.pcChart->setCurrentWidget(w.tsAccAng);
     w.ZeroMarkerIndex = 10;
     w.CursorIndex = 30;
     chart->BottomAxis()->setRange(SampleTime(w, 10), SampleTime(w, 30));
     QImage image = Picture(chart);
     EXPECT_GT(CountPixels(image, kTeal), 0);
     EXPECT_GT(CountPixels(image, kOlive), 0);
-
     chart->BottomAxis()->setRange(SampleTime(w, 11), SampleTime(w, 29));
     image = Picture(chart);
-    EXPECT_EQ(CountPixels(image, kTeal), 0);
-    EXPECT_EQ(CountPixels(image, kOlive), 0);
+    EXPECT_EQ(CountPixels(image, kTeal) + CountPixels(image, kOlive), 0);
 
-    // Markers beyond the record, or a page with nothing visible, draw nothing.
+    // A marker beyond the record, or a page with nothing visible, draws nothing.
     chart->BottomAxis()->setRange(0, 30);
-    w.ZeroMarkerIndex = 50;
-    w.CursorIndex = -1;
-    EXPECT_EQ(CountPixels(Picture(chart), kTeal), 0);
-    w.ZeroMarkerIndex = 10;
+    w.CursorIndex = 50;
+    EXPECT_EQ(CountPixels(Picture(chart), kOlive), 0);
     for (const int k : {0, 1, 2, 6, 7}) SetChannelVisible(w, k, false);
     EXPECT_GT(CountPixels(Picture(chart), kTeal), 0);
     SetChannelVisible(w, 8, false);
     EXPECT_EQ(CountPixels(Picture(chart), kTeal), 0);
 }
 
-TEST(Marks, MarkTheCursorSampleOnEverySeriesAndASecondMarkUnmarksIt) {
-    ShownRecord r(50);
+TEST(Marks, MarkTheCursorSampleOnEverySeriesWithCalloutsOnlyWhereTheSeriesHasThem) {
+    ReviewedRecord r(EvenTimes(50));
     TfmMain& w = r.w;
     SetChannelVisible(w, 4, false);  // hidden series are marked as well
     w.CursorIndex = 20;
     w.acFileMarkPointExecute();
-    int series = 0;
+    int marked = 0;
     for (TChart* chart : w.Charts()) {
-        for (int i = 0; i < chart->SeriesCount(); ++i, ++series) {
-            QString text;
-            w.SerieGetMarkText(chart->Series(i), 20, text);
-            EXPECT_EQ(text, " ") << chart->Series(i)->objectName().toStdString();
-            w.SerieGetMarkText(chart->Series(i), 19, text);
-            EXPECT_EQ(text, "");
+        for (int i = 0; i < chart->SeriesCount(); ++i) {
+            QString at20, at19;
+            w.SerieGetMarkText(chart->Series(i), 20, at20);
+            w.SerieGetMarkText(chart->Series(i), 19, at19);
+            marked += at20 == " " && at19.isEmpty();
         }
     }
-    EXPECT_EQ(series, 27);
+    EXPECT_EQ(marked, 27);
+    EXPECT_GT(CountPixels(Picture(w.chAccGyro), kCalloutBox), 0);
 
+    // With the Z rate and the angles left, its series on the first page shows no callout, the
+    // one on the rate and angle page does; angles never do.
+    for (const int k : {0, 1, 2, 3}) SetChannelVisible(w, k, false);
+    EXPECT_EQ(CountPixels(Picture(w.chAccGyro), kCalloutBox), 0);
+    EXPECT_EQ(CountPixels(Picture(w.chAccAng), kCalloutBox), 0);
+    EXPECT_GT(CountPixels(Picture(w.chGyroAng), kCalloutBox), 0);
+
+    // Marking the same cursor again unmarks it everywhere.
     w.acFileMarkPointExecute();
+    EXPECT_EQ(CountPixels(Picture(w.chGyroAng), kCalloutBox), 0);
     for (TChart* chart : w.Charts())
         for (int i = 0; i < chart->SeriesCount(); ++i)
             EXPECT_TRUE(chart->Series(i)->Marks().IsEmpty());
 }
 
-TEST(Marks, ShowCalloutsOnlyOnAccelerationAndRateSeriesThatHaveThem) {
-    ShownRecord r(50);
-    TfmMain& w = r.w;
-    EXPECT_EQ(CountPixels(Picture(w.chAccGyro), kCalloutBox), 0);
-    w.CursorIndex = 20;
-    w.acFileMarkPointExecute();
-    EXPECT_GT(CountPixels(Picture(w.chAccGyro), kCalloutBox), 0);
-
-    // Only the Z rate left on the first page: its series there shows no callout, its series on
-    // the rate and angle page does; angles never do.
-    for (const int k : {0, 1, 2, 3, 4}) SetChannelVisible(w, k, false);
-    EXPECT_EQ(CountPixels(Picture(w.chAccGyro), kCalloutBox), 0);
-    w.pcChart->setCurrentWidget(w.tsGyroAng);
-    EXPECT_GT(CountPixels(Picture(w.chGyroAng), kCalloutBox), 0);
-    w.pcChart->setCurrentWidget(w.tsAccAng);
-    EXPECT_EQ(CountPixels(Picture(w.chAccAng), kCalloutBox), 0);
-}
-
-TEST(ReviewMode, EndsAtStartWithItsHandlersZoomAndMarks) {
-    ShownRecord r(50);
+TEST(ReviewMode, AllowsZoomAndPanBothWaysUntilStartEndsItWithTheMarks) {
+    ReviewedRecord r(EvenTimes(50));
     TfmMain& w = r.w;
     w.CursorIndex = 20;
     w.acFileMarkPointExecute();
     for (TChart* chart : w.Charts()) {
-        EXPECT_TRUE(chart->HasClickHandler());
-        EXPECT_TRUE(chart->HasAfterDrawHandler());
-        EXPECT_TRUE(chart->interactions().testFlag(QCP::iRangeDrag));
-        EXPECT_TRUE(chart->interactions().testFlag(QCP::iRangeZoom));
+        EXPECT_TRUE(chart->HasClickHandler() && chart->HasAfterDrawHandler());
+        EXPECT_EQ(chart->interactions(), QCP::iRangeDrag | QCP::iRangeZoom);
         EXPECT_EQ(chart->axisRect()->rangeDrag(), Qt::Horizontal | Qt::Vertical);
         EXPECT_EQ(chart->axisRect()->rangeZoom(), Qt::Horizontal | Qt::Vertical);
     }
     for (TChart* chart : w.Charts()) w.PrepareLiveChart(chart);
     for (TChart* chart : w.Charts()) {
-        EXPECT_FALSE(chart->HasClickHandler());
-        EXPECT_FALSE(chart->HasAfterDrawHandler());
+        EXPECT_FALSE(chart->HasClickHandler() || chart->HasAfterDrawHandler());
         EXPECT_EQ(chart->interactions(), QCP::Interactions());
         for (int i = 0; i < chart->SeriesCount(); ++i)
             EXPECT_TRUE(chart->Series(i)->Marks().IsEmpty());
@@ -178,12 +151,7 @@ TEST(ShowAll, SpansTheRecordAndAfterwardsShowsTheWindowOfTheLastSample) {
     const struct {
         QVector<double> timesMs;
         double lower, upper;
-    } cases[] = {
-        {{1000, 20000}, 0, 30},
-        {{1000, 45000}, 30, 45},
-        {{1000, 95000}, 90, 105},
-        {{}, 0, 30},
-    };
+    } cases[] = {{{1000, 45000}, 30, 45}, {{}, 0, 30}};
     for (const auto& c : cases) {
         WindowFixture f;
         TfmMain& w = f.Window();
