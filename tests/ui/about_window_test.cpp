@@ -64,6 +64,13 @@ struct SeenAbout {
     QString version;
 };
 
+// The main window beside a program file with a version block and one shipped language file.
+TfmMain& BuildBesideTheProgram(LanguageWindow& f, const char* languageFile) {
+    f.Ship(languageFile);
+    f.Write(QStringLiteral("mirelvane"), ProgramWithVersionBlock(true));
+    return f.Build();
+}
+
 // Opens the about window through the main window's action and closes it with its OK button.
 SeenAbout OpenAbout(TfmMain& w) {
     SeenAbout seen;
@@ -140,9 +147,7 @@ TEST_F(AboutWindowTest, TheBadgeOpensItsAddressOnTheDesktop) {
 
 TEST(AboutFromTheMainWindow, EachOpeningIsANewWindowInTheLanguageInForce) {
     LanguageWindow f("LanguageID=1087\r\n");
-    f.Ship("kazakh.lng");
-    f.Write(QStringLiteral("mirelvane"), ProgramWithVersionBlock(true));
-    TfmMain& w = f.Build();
+    TfmMain& w = BuildBesideTheProgram(f, "kazakh.lng");
     const SeenAbout first = OpenAbout(w);
     const SeenAbout second = OpenAbout(w);
     EXPECT_EQ(first.title, QStringLiteral("Бағдарлама туралы..."));
@@ -157,9 +162,7 @@ TEST(AboutFromTheMainWindow, EachOpeningIsANewWindowInTheLanguageInForce) {
 // window, which is built after the main window.
 TEST(AboutFromTheMainWindow, WithTheBuiltInLanguageNoFilesTextsComeIn) {
     LanguageWindow f("");
-    f.Ship("english.lng");
-    f.Write(QStringLiteral("mirelvane"), ProgramWithVersionBlock(true));
-    TfmMain& w = f.Build();
+    TfmMain& w = BuildBesideTheProgram(f, "english.lng");
     const SeenAbout seen = OpenAbout(w);
     EXPECT_EQ(seen.title, QStringLiteral("О программе..."));
     EXPECT_EQ(seen.version, QStringLiteral("Версия: 1.2.3.4"));
