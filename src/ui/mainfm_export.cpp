@@ -1,7 +1,7 @@
 // The export of a stopped record into a tab-separated file.
 #include <QMessageBox>
 
-#include "app/exceptions.h"
+#include "app/main_routine.h"
 #include "lang/builtin_texts.h"
 #include "model/csv_export.h"
 #include "ui/chart.h"
@@ -35,5 +35,7 @@ void TfmMain::acFileExportExecute() {
     QString fileName;
     if (!sd->Choose(fileName)) return;
     const tExportResult result = ExportRecord(fileName, source);
-    if (!result.ok()) throw Exception(result.message);
+    // The report of an error that ends a handler, shown here rather than thrown through Qt's
+    // signal code.
+    if (!result.ok()) ShowHandlerError(result.message);
 }

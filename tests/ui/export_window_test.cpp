@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 
-#include "app/exceptions.h"
 #include "export_support.h"
 #include "review_record.h"
 #include "support/message_box_answerer.h"
@@ -149,18 +148,17 @@ TEST_F(ExportWindow, KeepsTheOldFileWhenTheFolderIsReadOnly) {
     const QString target = folder + QStringLiteral("/out.csv");
     f.Folder().Write(QStringLiteral("locked/out.csv"), "old content");
     ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
-    QString message;
+    QStringList boxes;
     {
         const UnprivilegedScope asUser;
         SaveDialogAnswerer answer({target});
-        try {
-            w.acFileExportExecute();
-        } catch (const Exception& e) {
-            message = e.Message();
-        }
+        w.acFileExportExecute();
+        boxes = answer.boxes();
     }
     ::chmod(QFile::encodeName(folder).constData(), 0755);
-    EXPECT_EQ(message, QStringLiteral("Cannot create file \"%1\". Permission denied").arg(target));
+    EXPECT_EQ(
+        boxes,
+        QStringList{QStringLiteral("Cannot create file \"%1\". Permission denied.").arg(target)});
     EXPECT_EQ(f.Folder().Read(QStringLiteral("locked/out.csv")), "old content");
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"out.csv"});
 }
