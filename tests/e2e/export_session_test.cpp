@@ -148,6 +148,12 @@ TEST(ExportSession, WritesTheSamplesTheBallSentFromTheOriginToTheCursorAndThenTh
     ASSERT_EQ(lines.size(), 3);
     ExpectRow(lines[1], sent[static_cast<size_t>(second)], t0, separator);
     ExpectRow(lines[2], sent[static_cast<size_t>(cursor)], t0, separator);
+
+    // The first sample cannot be marked: the action needs a cursor above 0.
+    ClickAtTime(chart, 0);
+    ASSERT_EQ(w.CursorIndex, 0);
+    w.UpdateActions();
+    EXPECT_FALSE(w.acFileMarkPoint->isEnabled());
 }
 
 // Regional settings come from the environment at start, so this runs the test program again
