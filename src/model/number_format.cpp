@@ -13,19 +13,15 @@ constexpr int kMaxDecimals = 20;
 // carry.
 constexpr int kBufferSize = 340;
 
-// True when the stored value lies exactly halfway between two numbers of `decimals` decimals.
-// A half at that place needs exactly decimals + 1 binary fraction digits, so the value times
-// 2^(decimals + 1) is then an odd integer (and conversely).
-bool IsHalfway(double magnitude, int decimals) {
-    const double scaled = std::ldexp(magnitude, decimals + 1);
-    return std::isfinite(scaled) && scaled == std::floor(scaled) && std::fmod(scaled, 2.0) == 1.0;
-}
+// The significant digits that the rounding works on. Rounding the double's exact binary value
+// would turn the decimal halves a user reads (-0.365, 1.005) downwards whenever the double lies
+// a hair below them; 15 digits are as many as a double always holds faithfully.
+constexpr int kSignificantDigits = 15;
 
-// Adds one unit in the last place of a digit string that may contain a point; `text` has one
-// spare character before it for a new leading digit. Returns the new start.
+// Adds one to a string of decimal digits; `text` has a spare character before it for a new
+// leading digit. Returns the new start.
 char* IncrementDigits(char* text, char* end) {
     for (char* p = end - 1; p >= text; --p) {
-        if (*p == '.') continue;
         if (*p != '9') {
             ++*p;
             return text;
@@ -42,29 +38,47 @@ int FormatAscii(double value, int decimals, char* out) {
     if (std::isinf(value))
         return static_cast<int>(std::strlen(std::strcpy(out, value < 0 ? "-INF" : "INF")));
     decimals = std::clamp(decimals, 0, kMaxDecimals);
-    const double magnitude = std::fabs(value);
-    char digits[kBufferSize];
-    char* start = digits + 1;
-    char* end;
-    if (IsHalfway(magnitude, decimals)) {
-        // The digits one place further are exact and end in 5: drop it and round away.
-        end = std::to_chars(start, digits + kBufferSize, magnitude, std::chars_format::fixed,
-                            decimals + 1)
-                  .ptr;
-        --end;
-        if (end[-1] == '.') --end;
-        start = IncrementDigits(start, end);
-    } else {
-        end = std::to_chars(start, digits + kBufferSize, magnitude, std::chars_format::fixed,
-                            decimals)
-                  .ptr;
+
+    // d.dddddddddddddde±x: the value is 0.d1..d15 times 10^(x + 1).
+    char sci[48];
+    const char* sciEnd = std::to_chars(sci, sci + sizeof sci, std::fabs(value),
+                                       std::chars_format::scientific, kSignificantDigits - 1)
+                             .ptr;
+    char significant[kSignificantDigits];
+    significant[0] = sci[0];
+    std::memcpy(significant + 1, sci + 2, kSignificantDigits - 1);
+    const char* e = std::find(static_cast<const char*>(sci), sciEnd, 'e');
+    int exponent = 0;
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), sciEnd, exponent);
+
+    // The digits of the result without its point: round(|value| * 10^decimals).
+    // Room on the left for a carry and for the zeros before small values' decimals.
+    char digits[kMaxDecimals + 2 + kBufferSize];
+    char* start = digits + kMaxDecimals + 2;
+    char* end = start;
+    const int keep = exponent + 1 + decimals;
+    bool roundUp = false;
+    if (keep >= kSignificantDigits) {
+        end = std::copy(significant, significant + kSignificantDigits, end);
+        end = std::fill_n(end, keep - kSignificantDigits, '0');
+    } else if (keep >= 0) {
+        end = std::copy(significant, significant + keep, end);
+        roundUp = significant[keep] >= '5';  // halves go away from zero
     }
-    const bool zero = std::all_of(start, end, [](char c) { return c == '0' || c == '.'; });
+    if (roundUp) start = IncrementDigits(start, end);
+    // At least one integer digit before the decimals.
+    while (end - start < decimals + 1) *--start = '0';
+
+    const bool zero = std::all_of(start, end, [](char c) { return c == '0'; });
     char* o = out;
     if (std::signbit(value) && !zero) *o++ = '-';
-    const auto length = end - start;
-    std::memcpy(o, start, static_cast<size_t>(length));
-    return static_cast<int>(o - out + length);
+    const auto integerDigits = (end - start) - decimals;
+    o = std::copy(start, start + integerDigits, o);
+    if (decimals > 0) {
+        *o++ = '.';
+        o = std::copy(start + integerDigits, end, o);
+    }
+    return static_cast<int>(o - out);
 }
 }  // namespace
 

@@ -6,9 +6,10 @@
 
 // Numbers for the user: a fixed count of decimals, rounded to nearest with halves away from zero,
 // at least one integer digit, no digit grouping, and a minus sign only on a value that is not
-// written as zero ("-0.001" with two decimals gives "0.00"). The value rounded is the double as
-// stored: 0.125 is exactly a half and gives "0.13", while 1.005 is stored a little below 1.005
-// and gives "1.00". Values that are not finite give "NAN", "INF" or "-INF".
+// written as zero ("-0.001" with two decimals gives "0.00"). The value rounded is the double's
+// 15 significant decimal digits, so the halves a user reads round away from zero: 1.005 gives
+// "1.01" and -0.365 gives "-0.37", although both doubles lie a hair below those decimals. Values
+// that are not finite give "NAN", "INF" or "-INF".
 
 // The decimals of a pattern such as "0" (0), "0.00" (2) or "0.000" (3): the zeros after the
 // point.

@@ -34,7 +34,7 @@ QString LibraryFixed(double value, int decimals) {
 }
 }  // namespace
 
-TEST(NumberFormat, RoundsTheStoredValueWithHalvesAwayFromZero) {
+TEST(NumberFormat, RoundsTheDecimalValueWithHalvesAwayFromZero) {
     const struct {
         double value;
         int decimals;
@@ -47,10 +47,16 @@ TEST(NumberFormat, RoundsTheStoredValueWithHalvesAwayFromZero) {
         {99.5, 0, "100"},
         {1.0625, 3, "1.063"},
         {999.999, 2, "1000.00"},
-        // 1.005, 2.675 and 9.995 are stored below their spelling, 0.005 and 0.0005 above it.
-        {1.005, 2, "1.00"},
-        {2.675, 2, "2.67"},
-        {9.995, 2, "9.99"},
+        // 1.005, 2.675, 9.995 and -0.365 are stored a hair below their spelling, 0.005 and
+        // 0.0005 above it; the halves a user reads round away from zero all the same.
+        {1.005, 2, "1.01"},
+        {2.675, 2, "2.68"},
+        {9.995, 2, "10.00"},
+        {-0.365, 2, "-0.37"},
+        {-365 * 0.001, 2, "-0.37"},
+        {0.36499999, 2, "0.36"},
+        {0.0049, 2, "0.00"},
+        {0.00051, 0, "0"},
         {0.005, 2, "0.01"},
         {0.0005, 3, "0.001"},
         // No minus on a value written as zero.
@@ -68,7 +74,16 @@ TEST(NumberFormat, RoundsTheStoredValueWithHalvesAwayFromZero) {
     EXPECT_EQ(Fixed(std::numeric_limits<double>::max(), 2).size(), 309 + 3);
 }
 
-TEST(NumberFormat, AgreesWithTheExactConversionOnRandomValues) {
+// The value's 15 significant digits, moved a little away from zero so that a decimal half
+// becomes a clear "above half" for the C library's exact conversion.
+QString DecimalFixed(double value, int decimals) {
+    char sci[48];
+    std::snprintf(sci, sizeof sci, "%.14e", value);
+    const double fifteen = std::strtod(sci, nullptr);
+    return LibraryFixed(fifteen * (1 + 4e-16), decimals);
+}
+
+TEST(NumberFormat, AgreesWithTheDecimalRoundingOnRandomValues) {
     std::mt19937_64 rng(5);
     std::uniform_real_distribution<double> wide(-1e6, 1e6);
     std::uniform_real_distribution<double> narrow(-0.02, 0.02);
@@ -78,7 +93,7 @@ TEST(NumberFormat, AgreesWithTheExactConversionOnRandomValues) {
                          : i % 3 == 1 ? narrow(rng)
                                       : wide(rng);
         for (int decimals : {0, 2, 3})
-            ASSERT_EQ(Fixed(v, decimals), LibraryFixed(v, decimals)) << v;
+            ASSERT_EQ(Fixed(v, decimals), DecimalFixed(v, decimals)) << v;
     }
 }
 
