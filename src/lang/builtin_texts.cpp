@@ -66,8 +66,10 @@ const StringRow kStringTable[] = {
     {1008, "Невозможно задать параметры устройства '%s'.\r\nСистема сообщает: %s",
      "Құрылғының параметрлерін орнату мүмкін емес '%s'.\r\n Жүйе хабарлайды: %s",
      "Cannot set the parameters of the device '%s'.\r\nThe system reports: %s"},
-    {5000, "Запуск программы.", "Бағдарламаны іске қосу.", "Program start."},
-    {5001, "Остановка программы.", "Бағдарламаны тоқтату.", "Program stop."},
+    // The log's start and stop lines have no English text: logs that people and tools read
+    // keep the lines they always had.
+    {5000, "Запуск программы.", "Бағдарламаны іске қосу.", nullptr},
+    {5001, "Остановка программы.", "Бағдарламаны тоқтату.", nullptr},
     {5002, "Версия: ", "Нұсқа: ", "Version: "},
     {5003, "Вы действительно хотите выйти из программы?",
      "Сіз бағдарламадан шынымен шыққыңыз келе ме?", "Do you really want to exit the program?"},
@@ -158,9 +160,9 @@ QString LangConst(const QString& name) { return LangConstants().GetConstant(name
 QString LoadStr(int id, int languageId) {
     for (const StringRow& row : kStringTable)
         if (row.id == id)
-            return QString::fromUtf8(languageId == kLangKazakh    ? row.kazakh
-                                     : languageId == kLangEnglish ? row.english
-                                                                  : row.russian);
+            return QString::fromUtf8(languageId == kLangKazakh                  ? row.kazakh
+                                     : languageId == kLangEnglish && row.english ? row.english
+                                                                                 : row.russian);
     return QString();
 }
 

@@ -48,6 +48,12 @@ TEST(BuiltInTexts, StringsAnswerInTheCallingThreadsLanguage) {
     EXPECT_EQ(LoadStr(904), QString());
 }
 
+TEST(BuiltInTexts, TheLogLinesStayRussianUnderAnEnglishInterface) {
+    EXPECT_EQ(LoadStr(5001, 1033), QStringLiteral("Остановка программы."));
+    EXPECT_EQ(LoadStr(5000, 1033), QStringLiteral("Запуск программы."));
+    EXPECT_EQ(LoadStr(20000, 1033), QStringLiteral("Error"));
+}
+
 TEST(BuiltInTexts, EveryUsedNumberHasBothTexts) {
     for (int id : {903, 1000, 1001, 1002, 1004, 1007, 1008, 5000, 5001, 5002, 5003, 5004, 20000,
                    20001, 20003}) {
