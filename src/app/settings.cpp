@@ -1,5 +1,6 @@
 #include "app/settings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -325,4 +326,9 @@ void tSettings::AssignTo(tSettings& other) const {
 QVector<QByteArray> tSettings::Lines() const {
     ReadGuard guard(*this);
     return *list_;
+}
+
+QString ProgramSettingsPath(const QString& programPath) {
+    const QFileInfo info(programPath);
+    return QDir(info.absolutePath()).filePath(info.completeBaseName() + QStringLiteral(".cfg"));
 }

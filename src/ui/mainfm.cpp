@@ -23,11 +23,6 @@
 #include "ui/chart.h"
 
 namespace {
-QString SettingsPath(const QString& programPath) {
-    const QFileInfo info(programPath);
-    return QDir(info.absolutePath()).filePath(info.completeBaseName() + QStringLiteral(".cfg"));
-}
-
 int BatteryInterval(const tSettings& settings) {
     const int seconds = StrToIntDef(settings.GetSettingByName(QStringLiteral("BatteryUpdate")), 2);
     return seconds < 1 ? 2000 : seconds * 1000;
@@ -58,7 +53,7 @@ TfmMain::TfmMain(const QString& programPath, QWidget* parent, tLanguageManager* 
 
     setWindowTitle(QStringLiteral("Mirelvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/mirelvane.svg")));
-    settings_->Load(SettingsPath(programPath));
+    settings_->Load(ProgramSettingsPath(programPath));
     lbTime->setText(QString());
     pcChart->setTabVisible(pcChart->indexOf(TabSheet2), false);
     pcChart->setCurrentWidget(tsAccGyro);

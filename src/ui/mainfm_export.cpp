@@ -1,7 +1,7 @@
 // The export of a stopped record into a tab-separated file.
 #include <QMessageBox>
 
-#include "app/main_routine.h"
+#include "ui/handler_error.h"
 #include "lang/builtin_texts.h"
 #include "model/csv_export.h"
 #include "ui/chart.h"

@@ -15,7 +15,7 @@
 
 #include "app/exceptions.h"
 #include "app/int_conversion.h"
-#include "app/main_routine.h"
+#include "ui/handler_error.h"
 #include "app/settings.h"
 #include "lang/language_file.h"
 #include "lang/language_manager.h"

@@ -1,16 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTimer>
+#include <QToolButton>
+#include <mutex>
+#include <shared_mutex>
 
 #include "app/command_line.h"
 #include "app/exceptions.h"
 #include "app/format_settings.h"
 #include "app/log_file.h"
-#include "app/main_routine.h"
+#include "lang/builtin_texts.h"
+#include "main/main_routine.h"
 #include "support/message_box_answerer.h"
 #include "support/temp_folder.h"
 #include "ui/mainfm.h"
+#include "ui/qt_translation.h"
 
 namespace {
 // Runs the main routine in this process for a program that lives in a temporary folder.
@@ -89,6 +96,55 @@ TEST_F(MainRoutineTest, ANormalRunAsksBeforeClosingAndWritesStartAndStopLines) {
         EXPECT_TRUE(lines[run * 3 + 1].endsWith(QString(" Остановка программы.\r").toUtf8()));
         EXPECT_EQ(lines[run * 3 + 2], QByteArray("\r"));
     }
+}
+
+// Qt's own texts follow the interface language, also those that Qt makes once, when a widget is
+// built: the tab bar's scroll buttons that a screen reader announces, and the standard buttons.
+TEST_F(MainRoutineTest, QtsOwnTextsFollowTheInterfaceLanguage) {
+    QFile::copy(QStringLiteral(MIRELVANE_SOURCE_DIR "/config/english.lng"), dir.Path("english.lng"));
+    // Each run starts with the other language's translation in force, as a Russian system
+    // locale would leave it for an English interface.
+    struct Case {
+        QByteArray settings;
+        int before;
+        QString scrollLeft, yes;
+    };
+    const int savedThreadLanguage = ThreadUILanguage();
+    for (const Case& c : {Case{"LanguageID=1033\r\n", kLangRussian, "Scroll Left", "&Yes"},
+                          Case{"LanguageID=1049\r\n", 1033, QString::fromUtf8("Прокрутить влево"),
+                               QString::fromUtf8("&Да")}}) {
+        dir.Write("mirelvane.cfg", c.settings);
+        ApplyQtTranslation(c.before);
+        MessageBoxAnswerer answerer({QMessageBox::Yes});
+        QStringList scrollButtons;
+        QTimer probe;
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* window = qobject_cast<TfmMain*>(w);
+                if (!window || !window->isVisible() || QApplication::activeModalWidget()) continue;
+                for (const QTabBar* bar : window->findChildren<QTabBar*>())
+                    for (const QToolButton* b : bar->findChildren<QToolButton*>())
+                        scrollButtons << b->accessibleName();
+                probe.stop();
+                window->close();
+            }
+        });
+        probe.start(20);
+        EXPECT_EQ(RunMainRoutine(Program()), 0);
+        EXPECT_TRUE(scrollButtons.contains(c.scrollLeft)) << scrollButtons.join(u',').toStdString();
+        ASSERT_EQ(answerer.seen().size(), 1);
+        EXPECT_TRUE(answerer.seen()[0].buttons.contains(c.yes))
+            << answerer.seen()[0].buttons.join(u',').toStdString();
+        ApplyQtTranslation(1033);
+        SetThreadUILanguage(savedThreadLanguage);
+    }
+    // The Russian run made the built-in language current again; the constants and channel
+    // names go back as well, for the tests after this one.
+    {
+        std::unique_lock<std::shared_mutex> guard(LangConstants().Lock());
+        LangConstants().RestoreBuiltIn();
+    }
+    RestoreBuiltInChannelNames();
 }
 
 TEST_F(MainRoutineTest, WithoutTheLogSwitchNoLogFileAppears) {

@@ -11,7 +11,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 
-#include "app/single_instance.h"
+#include "main/single_instance.h"
 #include "support/temp_folder.h"
 #include "ui/mainfm.h"
 

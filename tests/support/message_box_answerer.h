@@ -15,6 +15,7 @@ public:
         QString text;
         QMessageBox::Icon icon;
         QMessageBox::StandardButton defaultButton;
+        QStringList buttons;  // the buttons' texts, in the box's order
     };
 
     explicit MessageBoxAnswerer(QVector<QMessageBox::StandardButton> answers = {})
@@ -32,7 +33,9 @@ private:
         box->setProperty("answered", true);
         QMessageBox::StandardButton def = QMessageBox::NoButton;
         if (box->defaultButton()) def = box->standardButton(box->defaultButton());
-        seen_.append({box->windowTitle(), box->text(), box->icon(), def});
+        QStringList buttons;
+        for (const QAbstractButton* b : box->buttons()) buttons << b->text();
+        seen_.append({box->windowTitle(), box->text(), box->icon(), def, buttons});
         QMessageBox::StandardButton answer =
             next_ < answers_.size() ? answers_[next_++]
             : box->button(QMessageBox::Yes) ? QMessageBox::Yes

@@ -12,7 +12,7 @@
 #endif
 
 #if defined(MIRELVANE_TEST_FRAME)
-#include "app/main_routine.h"
+#include "main/main_routine.h"
 using TestApplication = tApplication;
 #elif defined(MIRELVANE_TEST_GUI)
 #include <QApplication>

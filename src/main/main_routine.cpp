@@ -1,4 +1,4 @@
-#include "app/main_routine.h"
+#include "main/main_routine.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -7,10 +7,13 @@
 
 #include "app/command_line.h"
 #include "app/exceptions.h"
-#include "app/font_setter.h"
+#include "app/int_conversion.h"
 #include "app/log_file.h"
-#include "app/single_instance.h"
+#include "app/settings.h"
 #include "lang/builtin_texts.h"
+#include "main/font_setter.h"
+#include "main/single_instance.h"
+#include "ui/handler_error.h"
 #include "ui/mainfm.h"
 #include "ui/qt_translation.h"
 #include "ui/ui_resources.h"
@@ -21,6 +24,17 @@ const QString kProductName = QStringLiteral("Mirelvane");
 QString WithSuffix(const QString& programPath, const QString& suffix) {
     const QFileInfo info(programPath);
     return QDir(info.absolutePath()).filePath(info.completeBaseName() + suffix);
+}
+
+// The interface language that the settings ask for, or the thread's one without settings.
+int StartLanguage(const QString& programPath) {
+    tSettings settings(false);
+    try {
+        settings.Load(ProgramSettingsPath(programPath));
+    } catch (...) {
+        return ThreadUILanguage();
+    }
+    return StrToIntDef(settings.GetSettingByName(QStringLiteral("LanguageID")), kLangRussian);
 }
 
 void ShowFatalError(const QString& message) {
@@ -64,13 +78,6 @@ void RunFirstInstance(const QString& programPath, tSingleInstance& instance) {
 
 tApplication::tApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
-void ShowHandlerError(const QString& message) {
-    QString text = message;
-    if (!text.isEmpty() && text.back() > QChar(u'.')) text += u'.';
-    QMessageBox box(QMessageBox::Critical, kProductName, text, QMessageBox::Ok);
-    box.exec();
-}
-
 bool tApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
@@ -88,6 +95,9 @@ int RunMainRoutine(const QString& programPath) {
         QCoreApplication::setApplicationName(kProductName);
         tSingleInstance instance;
         if (!instance.Acquire()) return 0;
+        // Qt makes some of its texts once, when a widget is built (a tab bar's scroll buttons),
+        // so its translation has to be in force before the window exists.
+        ApplyQtTranslation(StartLanguage(programPath));
         RunFirstInstance(programPath, instance);
     } catch (const EAbort&) {
     } catch (const Exception& e) {
@@ -103,6 +113,5 @@ int MirelvaneMain(int argc, char** argv) {
     tApplication app(argc, argv);
     InitUiResources();
     SetTrueTypeFont();
-    ApplyQtTranslation(ThreadUILanguage());
     return RunMainRoutine(QCoreApplication::applicationFilePath());
 }

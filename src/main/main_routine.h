@@ -11,9 +11,6 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// Shows an error that escaped an event handler, as the application does for its handlers.
-void ShowHandlerError(const QString& message);
-
 // The program's main routine after the application object exists: single instance, log, the
 // main window and its event loop, and the fatal error box. Always returns 0.
 int RunMainRoutine(const QString& programPath);

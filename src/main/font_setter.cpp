@@ -1,4 +1,4 @@
-#include "app/font_setter.h"
+#include "main/font_setter.h"
 
 #include <QApplication>
 #include <QFont>

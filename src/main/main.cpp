@@ -1,4 +1,4 @@
-#include "app/main_routine.h"
+#include "main/main_routine.h"
 #include "app/version_block.h"
 
 MIRELVANE_DEFINE_VERSION_BLOCK();
