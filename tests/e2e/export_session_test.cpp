@@ -118,18 +118,20 @@ TEST(ExportSession, WritesTheSamplesTheBallSentFromTheOriginToTheCursorAndThenTh
     const std::vector<SentSample> sent = SentSamples(f.Folder().Read(QStringLiteral("trace.log")));
     ASSERT_EQ(sent.size(), 400u);
 
-    // The origin near 1.5 s, then the cursor near 3 s of the ball's time.
+    // The origin near 1.5 s into the record, then the cursor near 3 s. The ball's clock runs
+    // from the moment ballsim starts, so the record begins wherever Start found it.
+    const double start = sent.front().time;
     TChart* chart = w.chAccGyro;
-    chart->BottomAxis()->setRange(0, 5);
+    chart->BottomAxis()->setRange(start, start + 5);
     chart->replot();
     Choose(w, w.acFileSetZeroMarker);
-    ClickAtTime(chart, 1.5);
+    ClickAtTime(chart, start + 1.5);
     Choose(w, w.acFileSetZeroMarker);
-    ClickAtTime(chart, 3.0);
+    ClickAtTime(chart, start + 3.0);
     const int zero = w.ZeroMarkerIndex, cursor = w.CursorIndex;
     ASSERT_GT(zero, 0);
     ASSERT_GT(cursor, zero);
-    EXPECT_NEAR(sent[static_cast<size_t>(cursor)].time, 3.0, 0.05);
+    EXPECT_NEAR(sent[static_cast<size_t>(cursor)].time, start + 3.0, 0.05);
 
     const QChar separator = FormatSettings().DecimalSeparator;
     QStringList lines = ExportThroughWindow(f, QStringLiteral("range.csv"));
@@ -141,7 +143,7 @@ TEST(ExportSession, WritesTheSamplesTheBallSentFromTheOriginToTheCursorAndThenTh
 
     // Two samples marked with the mark action: only they are written, against the origin.
     Choose(w, w.acFileMarkPoint);
-    ClickAtTime(chart, 2.0);
+    ClickAtTime(chart, start + 2.0);
     const int second = w.CursorIndex;
     Choose(w, w.acFileMarkPoint);
     lines = ExportThroughWindow(f, QStringLiteral("marked.csv"));
@@ -150,7 +152,7 @@ TEST(ExportSession, WritesTheSamplesTheBallSentFromTheOriginToTheCursorAndThenTh
     ExpectRow(lines[2], sent[static_cast<size_t>(cursor)], t0, separator);
 
     // The first sample cannot be marked: the action needs a cursor above 0.
-    ClickAtTime(chart, 0);
+    ClickAtTime(chart, start);
     ASSERT_EQ(w.CursorIndex, 0);
     w.UpdateActions();
     EXPECT_FALSE(w.acFileMarkPoint->isEnabled());
