@@ -26,6 +26,9 @@ ensure_packages() {
 
 jobs() { nproc 2>/dev/null || echo 2; }
 
+# Builds in other checkouts of the project hit the same cache entries.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
+
 # configure_and_build DIR [cmake options...] [-- targets...]
 configure_and_build() {
   local dir=$1; shift

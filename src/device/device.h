@@ -58,6 +58,8 @@ public:
     void Calibrate();
     void CalibrateAcc();
 
+    // Received bytes that nobody has read yet (for tests and figures).
+    int InputWaiting() const { return port_.InputWaiting(); }
     // The stream thread while a measurement runs (for tests and figures), else null.
     const tMeasureThread* MeasureThread() const { return thread_.get(); }
 

@@ -22,6 +22,8 @@ public:
     void PostCommand(const QByteArray& command);
     // Moves every queued chunk, oldest first, to the end of `queue`; returns queue.size().
     int TakePackets(tPacketQueue& queue);
+    // The count of chunks queued and not yet taken.
+    int QueuedPackets() const;
 
 protected:
     void Execute() override;
@@ -33,7 +35,7 @@ private:
     QByteArray TakeCommand();
 
     tSerialPort* port_;
-    std::mutex queueLock_;
+    mutable std::mutex queueLock_;
     tPacketQueue queue_;
     std::mutex commandLock_;
     QByteArray command_;

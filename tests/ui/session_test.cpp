@@ -95,7 +95,7 @@ TEST(Session, WalksThroughEveryStateWithItsEnablingRules) {
     ExpectEnabling(w, State::Connected);
     Choose(w, w.acDeviceStart);
     ExpectEnabling(w, State::Paused);
-    QTest::qWait(400);
+    ASSERT_TRUE(WindowFixture::WaitForHeldChunks(w));
     EXPECT_EQ(w.MasterSeries(0)->Count(), 0);
     Choose(w, w.acDevicePause);
     ExpectEnabling(w, State::Measuring);
@@ -182,7 +182,7 @@ TEST(Session, EverySampleOfAPauseAppearsAfterItAndNoneIsLost) {
 
     Choose(w, w.acDevicePause);
     const int atPause = w.MasterSeries(0)->Count();
-    QTest::qWait(1200);
+    ASSERT_TRUE(WindowFixture::WaitForHeldChunks(w, 10));
     EXPECT_EQ(w.MasterSeries(0)->Count(), atPause);
     Choose(w, w.acDevicePause);
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.MasterSeries(0)->Count() > atPause; }, 5000));
