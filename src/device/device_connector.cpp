@@ -70,7 +70,7 @@ void tDeviceConnector::ProbePorts(const tPortList& ports, tConnection& connectio
             Pause(kPauseBetweenPortsMs);
         } catch (const Exception& e) {
             LogFile->Write(e.Message());
-            portFailures_.append({name, tPortFailure::Other, QString(), e.Message()});
+            portFailures_.append(tPortFailure::Unexplained(name, e.Message()));
         }
     }
     // The first port in list order that passed wins; later passing ports are closed again.

@@ -31,7 +31,7 @@ tPortFailure tDeviceDetector::Failure() const {
 
 void tDeviceDetector::Execute() {
     QString failure;
-    tPortFailure reason{portName_, tPortFailure::Other, QString(), QString()};
+    tPortFailure reason = tPortFailure::Unexplained(portName_, QString());
     try {
         auto device = std::make_unique<tDevice>(portName_, settings_);
         if (device->Open(failure)) {

@@ -54,7 +54,8 @@ bool AccountHasGroup(gid_t gid) {
 QString Constant(const char* name, const tPortFailure& f) {
     return LangConst(QString::fromLatin1(name))
         .replace(QStringLiteral("%port"), f.port)
-        .replace(QStringLiteral("%group"), f.group);
+        .replace(QStringLiteral("%group"), f.group)
+        .replace(QStringLiteral("%owner"), f.owner);
 }
 }  // namespace
 
@@ -72,7 +73,8 @@ tDeviceAccess ReadDeviceAccess(const QString& path) {
 
 tPortFailure ClassifyOpenFailure(const QString& port, int error, const tDeviceAccess& access,
                                  const QString& detail) {
-    tPortFailure f{port, tPortFailure::Other, access.group, detail};
+    tPortFailure f = tPortFailure::Unexplained(port, detail);
+    f.group = access.group;
     if (error == EBUSY || error == EWOULDBLOCK) {
         f.kind = tPortFailure::Busy;
     } else if (error == EACCES || error == EPERM) {
@@ -84,27 +86,17 @@ tPortFailure ClassifyOpenFailure(const QString& port, int error, const tDeviceAc
             f.kind = tPortFailure::AccessGroup;
         // In the group and still refused (an access list, a security module): the system's text.
     }
-    if (f.kind == tPortFailure::AccessOwner) f.group = access.owner;
+    f.owner = access.owner;
     return f;
 }
 
 QString PortFailureText(const tPortFailure& f) {
-    switch (f.kind) {
-        case tPortFailure::AccessGroup:
-            return Constant("LC_PORT_ACCESS_GROUP", f);
-        case tPortFailure::AccessOwner:
-            return Constant("LC_PORT_ACCESS_OWNER", f);
-        case tPortFailure::AccessRelogin:
-            return Constant("LC_PORT_ACCESS_RELOGIN", f);
-        case tPortFailure::Busy:
-            return Constant("LC_PORT_BUSY", f);
-        case tPortFailure::NoReply:
-            return Constant("LC_PORT_NO_REPLY", f);
-        case tPortFailure::WrongReply:
-            return Constant("LC_PORT_WRONG_REPLY", f);
-        case tPortFailure::Other:
-            break;
-    }
+    // In the order of tPortFailure::Kind; Other has no text of its own.
+    static const char* const kTexts[] = {"LC_PORT_ACCESS_GROUP",   "LC_PORT_ACCESS_OWNER",
+                                         "LC_PORT_ACCESS_RELOGIN", "LC_PORT_BUSY",
+                                         "LC_PORT_NO_REPLY",       "LC_PORT_WRONG_REPLY"};
+    static_assert(sizeof(kTexts) / sizeof(kTexts[0]) == tPortFailure::Other);
+    if (f.kind != tPortFailure::Other) return Constant(kTexts[f.kind], f);
     return f.detail.contains(f.port) ? f.detail : f.port + QStringLiteral(": ") + f.detail;
 }
 

@@ -20,6 +20,15 @@ struct tPortFailure {
     Kind kind = Other;
     QString group;  // the device's group, for the access kinds
     QString detail;
+    QString owner;  // the device's owner, for the access kinds
+
+    // A failure that only the driver's or the system's text explains.
+    static tPortFailure Unexplained(const QString& port, const QString& detail) {
+        tPortFailure f;
+        f.port = port;
+        f.detail = detail;
+        return f;
+    }
 };
 
 // What the system says about a device and the user, as read for an access failure.
