@@ -1,9 +1,7 @@
 #include "device/port_failure.h"
 
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 
@@ -45,14 +43,6 @@ TEST(PortFailure, ExplainsEachWayAPortCanRefuseTheUser) {
     // In the group and refused all the same: only the system can say why.
     EXPECT_EQ(Reason(EACCES, Serial(0660, true, true)), QStringLiteral("/dev/ttyUSB0: raw"));
     EXPECT_EQ(Reason(ENOENT, Serial(0660, false, false)), QStringLiteral("/dev/ttyUSB0: raw"));
-}
-
-TEST(PortFailure, ReadsTheGroupAndTheSessionsMembershipOfARealFile) {
-    const tDeviceAccess access = ReadDeviceAccess(QStringLiteral("/proc/self/exe"));
-    struct stat st {};
-    ASSERT_EQ(::stat("/proc/self/exe", &st), 0);
-    EXPECT_EQ(access.group, QString::fromLocal8Bit(::getgrgid(st.st_gid)->gr_name));
-    EXPECT_EQ(access.sessionInGroup, st.st_gid == ::getegid());
 }
 
 TEST(PortFailure, TheConnectorGivesAReasonForEveryPortInProbeOrder) {
