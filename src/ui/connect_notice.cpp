@@ -13,6 +13,8 @@ void ShowConnectNotice(QWidget* parent, const QString& text) {
         box->setObjectName(name);
         box->setWindowModality(Qt::NonModal);
         box->setAttribute(Qt::WA_DeleteOnClose);
+        // The command that gives access is meant to be copied into a terminal.
+        box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     }
     box->setText(text);
     box->show();
