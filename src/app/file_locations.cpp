@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 
 #include "app/atomic_file.h"
 #include "app/exceptions.h"
@@ -71,7 +72,7 @@ QString tFileLocations::PrepareSettingsFile() const {
     const QByteArray content = source.readAll();
     tAtomicWriteResult written;
     if (!QDir().mkpath(QFileInfo(settingsFile_).absolutePath()))
-        written = {tAtomicWriteResult::Create, errno};
+        written = {tAtomicWriteResult::Create, errno ? errno : EACCES};
     else
         written = AtomicWriteFile(settingsFile_, content);
     if (!written.ok())
