@@ -309,6 +309,7 @@ void TfmMain::ApplyLanguage(int index) {
     SelectDesignedRanges();
     if (id == base) {
         if (!reapplies) LangControllerLanguageChanged();
+        RetranslateAnalysis();
         return;
     }
     languages.SelectLanguage(id);
@@ -319,6 +320,7 @@ void TfmMain::ApplyLanguage(int index) {
     SelectDesignedRanges();
     SetThreadUILanguage(languages.GetCurrentLanguage());
     ApplyQtTranslation(languages.GetCurrentLanguage());
+    RetranslateAnalysis();
 }
 
 // The entries selected in the window's design ("± 2g", "2000 °/сек"); the ranges' change

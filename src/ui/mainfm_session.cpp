@@ -114,6 +114,7 @@ void TfmMain::acDeviceStartExecute() {
     Device()->StartMeasure();
     tmStart->start();
     RepaintVisibleChart();
+    RefreshAnalysis();
 }
 
 void TfmMain::ApplyStartLimits() {
@@ -140,6 +141,7 @@ void TfmMain::StopMeasurement() {
     lbTime->setText(QString());
     for (TChart* chart : Charts()) EnableChartReview(chart);
     RepaintVisibleChart();
+    RefreshAnalysis();
 }
 
 void TfmMain::tmStartTimer() {
