@@ -3,14 +3,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QListWidget>
 #include <QMenu>
 #include <QTabWidget>
-#include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "app/exceptions.h"
 #include "app/format_settings.h"
@@ -43,27 +40,22 @@ void TfmMain::CreateAnalysis() {
     // Under the charts, as wide as they are: the table's columns need the width, and folded it
     // leaves the charts their height. The orientation view sits at its right end, so that the
     // right panel keeps every row of the value table in sight.
-    pnStatistics = new TStatisticsPanel(centralWidget());
-    pnStatistics->setObjectName(QStringLiteral("pnStatistics"));
-    QTableWidget* table = pnStatistics->sgStatistics;
-    // The header's own hint comes short of the height it takes once styled; one row's height
-    // covers it.
-    const int row = table->verticalHeader()->defaultSectionSize();
-    table->setFixedHeight(std::max(table->horizontalHeader()->sizeHint().height(), row) + 6 +
-                          kStatisticsRows * row + 2 * table->frameWidth());
-    auto* row = qobject_cast<QBoxLayout*>(pcChart->parentWidget()->layout()->itemAt(0)->layout());
+    auto* chartRow = qobject_cast<QBoxLayout*>(centralWidget()->layout()->itemAt(0)->layout());
     auto* chartColumn = new QVBoxLayout;
     chartColumn->setContentsMargins(0, 0, 0, 0);
     chartColumn->setSpacing(2);
-    row->insertLayout(row->indexOf(pcChart), chartColumn, 1);
-    row->removeWidget(pcChart);
+    chartRow->insertLayout(chartRow->indexOf(pcChart), chartColumn, 1);
+    chartRow->removeWidget(pcChart);
     chartColumn->addWidget(pcChart, 1);
     auto* strip = new QHBoxLayout;
     strip->setContentsMargins(0, 0, 0, 0);
     strip->setSpacing(2);
     chartColumn->addLayout(strip);
-    strip->addWidget(pnStatistics, 1, Qt::AlignBottom);
 
+    pnStatistics = new TStatisticsPanel(centralWidget());
+    pnStatistics->setObjectName(QStringLiteral("pnStatistics"));
+    pnStatistics->SetVisibleRows(kStatisticsRows);
+    strip->addWidget(pnStatistics, 1, Qt::AlignBottom);
     pbOrientation = new TOrientationView(centralWidget());
     pbOrientation->setObjectName(QStringLiteral("pbOrientation"));
     pbOrientation->setFixedSize(kOrientationSize, kOrientationSize);
@@ -77,8 +69,7 @@ void TfmMain::CreateAnalysis() {
 }
 
 void TfmMain::ApplyAnalysisSettings() {
-    const bool shown =
-        StrToIntDef(settings_->GetSettingByName(kShowOrientation), 1) != 0;
+    const bool shown = StrToIntDef(settings_->GetSettingByName(kShowOrientation), 1) != 0;
     acViewOrientation->setChecked(shown);
     pbOrientation->setVisible(shown);
 }

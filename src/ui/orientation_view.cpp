@@ -33,12 +33,27 @@ void TOrientationView::paintEvent(QPaintEvent*) {
     Render(painter, size());
 }
 
+namespace {
+QPointF Centre(const QSize& size) { return {size.width() / 2.0, size.height() / 2.0}; }
+
+double Radius(const QSize& size) { return kRadius * std::min(size.width(), size.height()); }
+
+// From the centre to where the axis ends, `reach` radii long along its picture.
+QPointF AxisReach(const tScreenPoint& end, const QSize& size, double reach) {
+    return Centre(size) + QPointF(end.x, end.y) * (Radius(size) * reach);
+}
+}  // namespace
+
+QPointF TOrientationView::AxisEnd(int axis, const QSize& size) const {
+    return AxisReach(ProjectAxes(roll_, pitch_, yaw_).end[axis], size, kAxisLength);
+}
+
 void TOrientationView::Render(QPainter& painter, const QSize& size) const {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.fillRect(QRect(QPoint(0, 0), size), palette().color(QPalette::Window));
-    const QPointF centre(size.width() / 2.0, size.height() / 2.0);
-    const double radius = kRadius * std::min(size.width(), size.height());
+    const QPointF centre = Centre(size);
+    const double radius = Radius(size);
 
     QRadialGradient shade(centre - QPointF(radius / 3, radius / 3), radius * 1.4);
     shade.setColorAt(0, QColor(250, 250, 250));
@@ -62,11 +77,10 @@ void TOrientationView::Render(QPainter& painter, const QSize& size) const {
     painter.setFont(font);
     const QFontMetricsF metrics(font);
     for (const int k : axes.backToFront) {
-        const QPointF direction(axes.end[k].x * radius, axes.end[k].y * radius);
         painter.setPen(QPen(kAxisColours[k], 3, Qt::SolidLine, Qt::RoundCap));
-        painter.drawLine(centre, centre + direction * kAxisLength);
+        painter.drawLine(centre, AxisReach(axes.end[k], size, kAxisLength));
         const QString name(QLatin1Char(kAxisNames[k]));
-        const QPointF at = centre + direction * kNameAt;
+        const QPointF at = AxisReach(axes.end[k], size, kNameAt);
         const QSizeF box(metrics.horizontalAdvance(name), metrics.height());
         painter.drawText(QRectF(at - QPointF(box.width() / 2, box.height() / 2), box),
                          Qt::AlignCenter, name);

@@ -20,6 +20,8 @@ public:
 
     // Draws the picture into a rectangle of this size at the painter's origin.
     void Render(QPainter& painter, const QSize& size) const;
+    // Where body axis 0..2 (x, y, z) ends in that picture.
+    QPointF AxisEnd(int axis, const QSize& size) const;
 
     QSize sizeHint() const override { return {150, 150}; }
 

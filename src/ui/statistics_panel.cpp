@@ -7,6 +7,7 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 TStatisticsPanel::TStatisticsPanel(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
@@ -69,6 +70,14 @@ void TStatisticsPanel::SetRows(const QList<QStringList>& rows) {
             item->setText(rows[r].value(c));
         }
     }
+}
+
+void TStatisticsPanel::SetVisibleRows(int rows) {
+    // The header's own hint comes short of the height it takes once styled; a row's height
+    // and a little covers it.
+    const int row = sgStatistics->verticalHeader()->defaultSectionSize();
+    const int header = std::max(sgStatistics->horizontalHeader()->sizeHint().height(), row) + 6;
+    sgStatistics->setFixedHeight(header + rows * row + 2 * sgStatistics->frameWidth());
 }
 
 bool TStatisticsPanel::IsExpanded() const { return tbStatistics->isChecked(); }

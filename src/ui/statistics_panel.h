@@ -18,6 +18,8 @@ public:
     void SetTitles(const QStringList& titles);
     // Each row: the channel's name, then its cells.
     void SetRows(const QList<QStringList>& rows);
+    // The table's height: this many rows without scrolling.
+    void SetVisibleRows(int rows);
     bool IsExpanded() const;
     void SetExpanded(bool expanded);
 
