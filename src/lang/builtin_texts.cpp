@@ -19,6 +19,7 @@ const char* const kBuiltInConstants[][2] = {
     {"LC_LANG_1049", "Русский (Орыс)"},
     {"LC_LANG_1087", "Казахский (Қазақ)"},
     {"LC_NO_COM_PORTS", "COM-порты в системе не обнаружены."},
+    {"LC_ORIENTATION", "Ориентация мяча: крен, тангаж, рыскание"},
     {"LC_POWER_0", "Мощность: 0 ед."},
     {"LC_POWER_CAP", "Мощность: "},
     {"LC_POWER_LIMITS", "Значение мощности должно быть целым числом в пределах от 0 до 255."},
@@ -33,7 +34,6 @@ const char* const kBuiltInConstants[][2] = {
     {"LC_SENS_6", "фх"},  // both letters Cyrillic
     {"LC_SENS_7", "фy"},
     {"LC_SENS_8", "фz"},
-    {"LC_ORIENTATION", "Ориентация мяча: крен, тангаж, рыскание"},
     {"LC_STAT_CHANNEL", "Канал"},
     {"LC_STAT_COUNT", "Отсчетов"},
     {"LC_STAT_DEVIATION", "Ст. откл."},

@@ -6,12 +6,16 @@
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kViewAzimuth = 35.0;   // degrees, from +X towards +Y
+constexpr double kViewAzimuth = 35.0;  // degrees, from +X towards +Y
 constexpr double kViewElevation = 20.0;
 
-double Radians(double degrees) { return degrees * kPi / 180.0; }
+double Radians(double degrees) {
+    return degrees * kPi / 180.0;
+}
 
-double Dot(const tVec3& a, const tVec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+double Dot(const tVec3& a, const tVec3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
 // The viewer's frame in world coordinates: right, up and towards the viewer.
 struct tView {
@@ -64,7 +68,9 @@ tScreenPoint ProjectToScreen(const tVec3& world) {
     return {Dot(world, v.right), -Dot(world, v.up), Dot(world, v.toViewer)};
 }
 
-double HorizonFlattening() { return std::sin(Radians(kViewElevation)); }
+double HorizonFlattening() {
+    return std::sin(Radians(kViewElevation));
+}
 
 tAxisPicture ProjectAxes(double roll, double pitch, double yaw) {
     const tRotation r = BodyRotation(roll, pitch, yaw);

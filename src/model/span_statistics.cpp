@@ -84,8 +84,8 @@ tChannelStatistics Finish(const tRecordView& record, int channel, tSpan span, co
     // Mean square = mean² + variance: two terms that cannot cancel.
     s.rms = std::sqrt(s.mean * s.mean + run.moments.m2 / s.count);
     const double dt = record.Time(span.last) - record.Time(span.first);
-    s.rate = dt != 0 ? (record.Value(channel, span.last) - record.Value(channel, span.first)) / dt
-                     : nan;
+    s.rate =
+        dt != 0 ? (record.Value(channel, span.last) - record.Value(channel, span.first)) / dt : nan;
     return s;
 }
 
@@ -159,9 +159,9 @@ QStringList StatisticsCells(const tChannelStatistics& s, int decimals, QChar sep
 
 QStringList StatisticsTitles() {
     QStringList titles;
-    for (const char* name : {"LC_STAT_CHANNEL", "LC_STAT_COUNT", "LC_STAT_MEAN", "LC_STAT_MIN",
-                             "LC_STAT_MAX", "LC_STAT_SPAN", "LC_STAT_DEVIATION", "LC_STAT_RMS",
-                             "LC_STAT_RATE"})
+    for (const char* name :
+         {"LC_STAT_CHANNEL", "LC_STAT_COUNT", "LC_STAT_MEAN", "LC_STAT_MIN", "LC_STAT_MAX",
+          "LC_STAT_SPAN", "LC_STAT_DEVIATION", "LC_STAT_RMS", "LC_STAT_RATE"})
         titles << LangConst(QLatin1String(name));
     return titles;
 }

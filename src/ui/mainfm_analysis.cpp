@@ -78,7 +78,8 @@ void TfmMain::RetranslateAnalysis() {
     pnStatistics->SetCaption(LangConst(QStringLiteral("LC_STAT_TITLE")));
     pnStatistics->SetTitles(StatisticsTitles());
     pbOrientation->setAccessibleName(LangConst(QStringLiteral("LC_ORIENTATION")));
-    if (cbExportStatistics) cbExportStatistics->setText(LangConst(QStringLiteral("LC_STAT_EXPORT")));
+    if (cbExportStatistics)
+        cbExportStatistics->setText(LangConst(QStringLiteral("LC_STAT_EXPORT")));
     RefreshAnalysis();
 }
 
@@ -125,8 +126,8 @@ void TfmMain::acViewOrientationExecute() {
     const bool shown = acViewOrientation->isChecked();
     pbOrientation->setVisible(shown);
     try {
-        settings_->SetSettingByName(kShowOrientation, shown ? QStringLiteral("1")
-                                                            : QStringLiteral("0"));
+        settings_->SetSettingByName(kShowOrientation,
+                                    shown ? QStringLiteral("1") : QStringLiteral("0"));
         settings_->Save(QString());
     } catch (const EAbort&) {
     } catch (const Exception& e) {

@@ -34,9 +34,13 @@ void TOrientationView::paintEvent(QPaintEvent*) {
 }
 
 namespace {
-QPointF Centre(const QSize& size) { return {size.width() / 2.0, size.height() / 2.0}; }
+QPointF Centre(const QSize& size) {
+    return {size.width() / 2.0, size.height() / 2.0};
+}
 
-double Radius(const QSize& size) { return kRadius * std::min(size.width(), size.height()); }
+double Radius(const QSize& size) {
+    return kRadius * std::min(size.width(), size.height());
+}
 
 // From the centre to where the axis ends, `reach` radii long along its picture.
 QPointF AxisReach(const tScreenPoint& end, const QSize& size, double reach) {

@@ -32,8 +32,7 @@ TStatisticsPanel::TStatisticsPanel(QWidget* parent) : QWidget(parent) {
     sgStatistics->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sgStatistics->setSelectionBehavior(QAbstractItemView::SelectRows);
     sgStatistics->verticalHeader()->setVisible(false);
-    sgStatistics->verticalHeader()->setDefaultSectionSize(
-        sgStatistics->fontMetrics().height() + 4);
+    sgStatistics->verticalHeader()->setDefaultSectionSize(sgStatistics->fontMetrics().height() + 4);
     sgStatistics->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     layout->addWidget(sgStatistics);
 
@@ -80,7 +79,9 @@ void TStatisticsPanel::SetVisibleRows(int rows) {
     sgStatistics->setFixedHeight(header + rows * row + 2 * sgStatistics->frameWidth());
 }
 
-bool TStatisticsPanel::IsExpanded() const { return tbStatistics->isChecked(); }
+bool TStatisticsPanel::IsExpanded() const {
+    return tbStatistics->isChecked();
+}
 
 void TStatisticsPanel::SetExpanded(bool expanded) {
     tbStatistics->setChecked(expanded);
@@ -107,4 +108,6 @@ QString TStatisticsPanel::TableText() const {
     return lines.join(u'\n') + u'\n';
 }
 
-void TStatisticsPanel::CopyTable() const { QGuiApplication::clipboard()->setText(TableText()); }
+void TStatisticsPanel::CopyTable() const {
+    QGuiApplication::clipboard()->setText(TableText());
+}

@@ -116,8 +116,8 @@ TEST(SpanStatistics, StaysExactWhereSumsOfSquaresCancel) {
     const double exact = Oracle(record, 0, 0, count - 1).deviation;
     ASSERT_GT(std::abs(naive - exact * exact), exact * exact);  // the naive way really fails
     tSpanStatistics kept;
-    for (const tChannelStatistics& s : {ChannelStatistics(record, 0, {0, count - 1}),
-                                        kept.Compute(record, 0, {0, count - 1})}) {
+    for (const tChannelStatistics& s :
+         {ChannelStatistics(record, 0, {0, count - 1}), kept.Compute(record, 0, {0, count - 1})}) {
         EXPECT_NEAR(s.deviation, exact, exact * 1e-6);
         EXPECT_NEAR(s.mean, 1e9, 1e-3);
         EXPECT_NEAR(s.rms, 1e9, 1e-3);
@@ -158,10 +158,11 @@ TEST(StatisticsFile, SitsBesideTheDataAndListsTheVisibleChannelsInWindows1251) {
     ASSERT_TRUE(file);
     const QList<QByteArray> lines = file->split('\n');
     ASSERT_EQ(lines.size(), 4);
-    EXPECT_EQ(lines[0], "\xca\xe0\xed\xe0\xeb\t\xce\xf2\xf1\xf7\xe5\xf2\xee\xe2\t\xd1\xf0\xe5\xe4"
-                        "\xed\xe5\xe5\t\xcc\xe8\xed\xe8\xec\xf3\xec\t\xcc\xe0\xea\xf1\xe8\xec\xf3"
-                        "\xec\t\xd0\xe0\xe7\xec\xe0\xf5\t\xd1\xf2. \xee\xf2\xea\xeb.\t\xd1\xca\xc7"
-                        "\t\xc8\xe7\xec. \xe7\xe0 1 \xf1\r");
+    EXPECT_EQ(lines[0],
+              "\xca\xe0\xed\xe0\xeb\t\xce\xf2\xf1\xf7\xe5\xf2\xee\xe2\t\xd1\xf0\xe5\xe4"
+              "\xed\xe5\xe5\t\xcc\xe8\xed\xe8\xec\xf3\xec\t\xcc\xe0\xea\xf1\xe8\xec\xf3"
+              "\xec\t\xd0\xe0\xe7\xec\xe0\xf5\t\xd1\xf2. \xee\xf2\xea\xeb.\t\xd1\xca\xc7"
+              "\t\xc8\xe7\xec. \xe7\xe0 1 \xf1\r");
     EXPECT_EQ(lines[1], "ay\t2\t2,50\t2,00\t3,00\t1,00\t0,71\t2,55\t2,00\r");
     EXPECT_EQ(lines[2], "\xf4x\t2\t7,50\t7,00\t8,00\t1,00\t0,71\t7,52\t2,00\r");
     EXPECT_EQ(lines[3], "");

@@ -82,8 +82,7 @@ TEST(StatisticsTable, ReadsTheRelativeReadingsAsPlottedAndFollowsTheDecimalSepar
     w.chAccGyro->replot();
     ClickAtTime(w.chAccGyro, 1.09);
     ASSERT_EQ(w.CursorIndex, 9);
-    EXPECT_EQ(Rows(w).value("ay").mid(0, 5),
-              QStringList({"10", "-0,49", "-4,91", "0,00", "4,91"}));
+    EXPECT_EQ(Rows(w).value("ay").mid(0, 5), QStringList({"10", "-0,49", "-4,91", "0,00", "4,91"}));
 }
 
 TEST(StatisticsExport, WritesTheStatisticsBesideTheDataOnlyWhenAskedFor) {
@@ -139,10 +138,10 @@ TEST(OrientationView, DrawsEachBodyAxisInItsColourWhereTheAnglesTurnIt) {
         int dx[3], dy[3];
     };
     const Case cases[] = {
-        {0, 0, 0, {-1, 1, 0}, {1, 1, -1}},    // x lower left, y lower right, z up
-        {0, 90, 0, {0, 1, -1}, {1, 1, 1}},    // x straight down, z where x was
-        {0, -90, 0, {0, 1, 1}, {-1, 1, -1}},  // x straight up, z opposite
-        {90, 0, 0, {-1, 0, -1}, {1, -1, -1}}, // y up, z where -y was
+        {0, 0, 0, {-1, 1, 0}, {1, 1, -1}},     // x lower left, y lower right, z up
+        {0, 90, 0, {0, 1, -1}, {1, 1, 1}},     // x straight down, z where x was
+        {0, -90, 0, {0, 1, 1}, {-1, 1, -1}},   // x straight up, z opposite
+        {90, 0, 0, {-1, 0, -1}, {1, -1, -1}},  // y up, z where -y was
     };
     TOrientationView view;
     QImage image(200, 200, QImage::Format_ARGB32_Premultiplied);
