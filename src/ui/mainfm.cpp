@@ -51,10 +51,12 @@ TfmMain::TfmMain(const QString& programPath, QWidget* parent, tLanguageManager* 
     // Review of a stopped record and the export.
     SetUpMarkCallouts();
     CreateSaveDialog();
+    CreateAnalysis();
 
     setWindowTitle(QStringLiteral("Mirelvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/mirelvane.svg")));
     settings_->Load(tFileLocations(programPath).PrepareSettingsFile());
+    ApplyAnalysisSettings();
     lbTime->setText(QString());
     pcChart->setTabVisible(pcChart->indexOf(TabSheet2), false);
     pcChart->setCurrentWidget(tsAccGyro);

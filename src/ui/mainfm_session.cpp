@@ -118,6 +118,7 @@ void TfmMain::acDeviceStartExecute() {
     Device()->StartMeasure();
     tmStart->start();
     RepaintVisibleChart();
+    RefreshAnalysis();
 }
 
 void TfmMain::ApplyStartLimits() {
@@ -144,6 +145,7 @@ void TfmMain::StopMeasurement() {
     lbTime->setText(QString());
     for (TChart* chart : Charts()) EnableChartReview(chart);
     RepaintVisibleChart();
+    RefreshAnalysis();
 }
 
 void TfmMain::tmStartTimer() {
