@@ -2,6 +2,8 @@
 
 #include <qcustomplot.h>
 
+#include <utility>
+
 // The points of one channel, shared by the master series and the page series that show the
 // same channel. Two things differ from the stock container: a point that arrives out of time
 // order goes after the last point whose time is not above its own (ties keep arrival order),
@@ -24,6 +26,12 @@ public:
 
     // Drops every point and returns the storage.
     void Release();
+    // Exchanges the points with another container; their users see the new points.
+    void Swap(tSeriesData& other) {
+        mData.swap(other.mData);
+        std::swap(mPreallocSize, other.mPreallocSize);
+        std::swap(mPreallocIteration, other.mPreallocIteration);
+    }
 
     // Point access by index, 0..size()-1.
     double TimeAt(int index) const { return (constBegin() + index)->key; }
