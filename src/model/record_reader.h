@@ -7,6 +7,7 @@
 
 #include "lang/builtin_texts.h"
 #include "model/record_journal.h"
+#include "model/record_view.h"
 
 // Reads a recording back: a journal (record_journal.h), whose sample lines are decoded again as
 // the window decoded them while they streamed, or a file that the export wrote (tab-separated,
@@ -16,12 +17,6 @@
 //
 // Memory stays bounded whatever the input: the file is read in blocks, a line longer than the
 // limit ends the read, and a file above the size limit is refused before it is read.
-
-class tRecordSink {
-public:
-    virtual ~tRecordSink() = default;
-    virtual void Append(double time, const double (&values)[kChannelCount]) = 0;
-};
 
 struct tRecordLimits {
     qint64 maxFileBytes = qint64(1) << 30;

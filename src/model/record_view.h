@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lang/builtin_texts.h"
+
 // Read-only access to the recorded samples: the window adapts its chart series to it, tests and
 // benchmarks use tVectorRecord. Sample indices count from 0 in ascending time; every channel
 // holds a value at every index below Count().
@@ -11,4 +13,11 @@ public:
     virtual double Time(int index) const = 0;
     // The channel's value at the sample, as plotted.
     virtual double Value(int channel, int index) const = 0;
+};
+
+// Receives a record sample by sample, in the order it was recorded.
+class tRecordSink {
+public:
+    virtual ~tRecordSink() = default;
+    virtual void Append(double time, const double (&values)[kChannelCount]) = 0;
 };

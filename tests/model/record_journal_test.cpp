@@ -16,14 +16,6 @@
 #include "support/temp_folder.h"
 
 namespace {
-class tVectorSink : public tRecordSink {
-public:
-    void Append(double time, const double (&values)[kChannelCount]) override {
-        record.Append(time, values);
-    }
-    tVectorRecord record;
-};
-
 QByteArray SampleLine(int i) {
     return QStringLiteral("ax:%1\tay:-%2\taz:16384\tgx:%3\tgy:0\tgz:7\tr:%4\tp:0\ty:-500\ttt:%5\tb:87")
                .arg(i * 13)
@@ -72,7 +64,7 @@ std::unique_ptr<tRecordJournal> WriteJournal(const TempFolder& folder) {
     return journal;
 }
 
-tRecordError Read(const QByteArray& bytes, tRecordInfo& info, tVectorSink& sink,
+tRecordError Read(const QByteArray& bytes, tRecordInfo& info, tVectorRecord& sink,
                   const tRecordLimits& limits = {}) {
     QBuffer buffer;
     buffer.setData(bytes);
@@ -97,7 +89,7 @@ TEST(RecordJournal, ReadsBackTheRecordTheDecoderMadeOfTheSameChunks) {
         for (const tSample& s : decoder.DecodeChunk(chunk.data(), chunk.size(), live.Count()).samples)
             live.Append(s);
 
-    tVectorSink sink;
+    tVectorRecord sink;
     tRecordInfo info;
     ASSERT_FALSE(ReadRecordFile(path, sink, info));
     EXPECT_EQ(info.kind, tRecordInfo::Journal);
@@ -106,15 +98,15 @@ TEST(RecordJournal, ReadsBackTheRecordTheDecoderMadeOfTheSameChunks) {
     EXPECT_TRUE(info.hasRanges);
     EXPECT_EQ(info.acc.entry, QStringLiteral("± 4g"));
     EXPECT_DOUBLE_EQ(info.gyro.min, -500.01);
-    ASSERT_EQ(sink.record.Count(), 20);
+    ASSERT_EQ(sink.Count(), 20);
     ASSERT_EQ(live.Count(), 20);
     for (int i = 0; i < live.Count(); ++i) {
-        EXPECT_EQ(sink.record.Time(i), live.Time(i));
-        for (int k = 0; k < kChannelCount; ++k) EXPECT_EQ(sink.record.Value(k, i), live.Value(k, i));
+        EXPECT_EQ(sink.Time(i), live.Time(i));
+        for (int k = 0; k < kChannelCount; ++k) EXPECT_EQ(sink.Value(k, i), live.Value(k, i));
     }
     // The relative channel: its first sample absolute, the later ones against it.
-    EXPECT_NEAR(sink.record.Value(2, 0), 4.905, 1e-9);
-    EXPECT_EQ(sink.record.Value(2, 5), 0);
+    EXPECT_NEAR(sink.Value(2, 0), 4.905, 1e-9);
+    EXPECT_EQ(sink.Value(2, 5), 0);
 
     const QByteArray text = folder.Read(QFileInfo(path).fileName());
     EXPECT_TRUE(text.contains("\r\n#line #event 2026-01-01T00:00:00.000 stop\r\n"));
@@ -141,19 +133,19 @@ TEST(RecordJournal, ACrashedJournalIsFoundRestoredWithoutItsHalfLineAndOfferedOn
                                                                   JournalEventLine({}, QStringLiteral("stop"), QString()));
 
     EXPECT_EQ(FindCrashedJournal(folder.Root()), path);
-    tVectorSink sink;
+    tVectorRecord sink;
     tRecordInfo info;
     ASSERT_FALSE(ReadRecordFile(path, sink, info));
     EXPECT_FALSE(info.stopped);
     EXPECT_TRUE(info.cutTail);
-    EXPECT_EQ(sink.record.Count(), 20);
+    EXPECT_EQ(sink.Count(), 20);
 
     ASSERT_TRUE(MarkJournalAnswered(path, false));
     EXPECT_EQ(FindCrashedJournal(folder.Root()), QString());
-    tVectorSink again;
+    tVectorRecord again;
     ASSERT_FALSE(ReadRecordFile(path, again, info));
     EXPECT_FALSE(info.cutTail);
-    EXPECT_EQ(again.record.Count(), 20);
+    EXPECT_EQ(again.Count(), 20);
 }
 
 TEST(RecordJournal, AFailedWriteStopsTheJournalAndSaysWhy) {
@@ -199,16 +191,16 @@ TEST(RecordJournal, KeepsTheNewestJournalsAndNeverTheCurrentOne) {
 TEST(RecordReader, ReadsExportedFilesWithEitherDecimalSeparator) {
     // cp1251: "ф" is 0xF4.
     const QByteArray file = "t\tax\t\xF4x\r\n-0,500\t1,25\t-3,00\r\n0.000\t2.50\t90.00\r\n";
-    tVectorSink sink;
+    tVectorRecord sink;
     tRecordInfo info;
     ASSERT_FALSE(Read(file, info, sink));
     EXPECT_EQ(info.kind, tRecordInfo::Export);
     EXPECT_EQ(info.channels, std::bitset<kChannelCount>("001000001"));
-    ASSERT_EQ(sink.record.Count(), 2);
-    EXPECT_DOUBLE_EQ(sink.record.Time(0), -0.5);
-    EXPECT_DOUBLE_EQ(sink.record.Value(0, 0), 1.25);
-    EXPECT_DOUBLE_EQ(sink.record.Value(6, 1), 90.0);
-    EXPECT_EQ(sink.record.Value(3, 1), 0);
+    ASSERT_EQ(sink.Count(), 2);
+    EXPECT_DOUBLE_EQ(sink.Time(0), -0.5);
+    EXPECT_DOUBLE_EQ(sink.Value(0, 0), 1.25);
+    EXPECT_DOUBLE_EQ(sink.Value(6, 1), 90.0);
+    EXPECT_EQ(sink.Value(3, 1), 0);
     // A file that lost its CRs in an editor is still one line per row.
     ASSERT_FALSE(Read(QByteArray(file).replace("\r", ""), info, sink));
 }
@@ -242,13 +234,13 @@ TEST(RecordReader, RefusesBadInputNamingTheLine) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        tVectorSink sink;
+        tVectorRecord sink;
         tRecordInfo info;
         const tRecordError error = Read(c.bytes, info, sink);
         EXPECT_EQ(error.kind, c.kind);
         EXPECT_EQ(error.line, c.line);
     }
-    tVectorSink sink;
+    tVectorRecord sink;
     tRecordInfo info;
     EXPECT_EQ(Read(header + row, info, sink, {50, 4096}).kind, tRecordError::TooLarge);
     const QString message = RecordErrorMessage(
