@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <vector>
@@ -21,6 +22,8 @@ public:
     tLineReader(QIODevice& in, int maxLine) : in_(in), maxLine_(maxLine) {}
 
     void SetCrLfOnly(bool crLfOnly) { crLfOnly_ = crLfOnly; }
+    // Bytes of the input taken as lines so far.
+    qint64 Consumed() const { return read_ - qint64(end_ - begin_); }
     // The first bytes of the input, without taking them.
     QByteArray Peek(int count) {
         if (end_ - begin_ < size_t(count) && !eof_) Fill();
@@ -75,10 +78,12 @@ private:
         }
         if (buf_.size() < end_ + kBlockBytes) buf_.resize(end_ + kBlockBytes);
         const qint64 n = in_.read(buf_.data() + end_, kBlockBytes);
-        if (n <= 0)
+        if (n <= 0) {
             eof_ = true;
-        else
-            end_ += size_t(n);
+            return;
+        }
+        end_ += size_t(n);
+        read_ += n;
     }
 
     QIODevice& in_;
@@ -86,6 +91,7 @@ private:
     bool crLfOnly_ = true;
     std::vector<char> buf_;
     size_t begin_ = 0, end_ = 0, scan_ = 0;
+    qint64 read_ = 0;
     bool eof_ = false;
 };
 
@@ -134,7 +140,18 @@ void ReadJournalLine(const QByteArray& line, tSampleDecoder& decoder, tRecordInf
     }
 }
 
-tRecordError ReadJournal(tLineReader& lines, tRecordSink& sink, tRecordInfo& info) {
+// Once the first lines show how long a line is, the sink learns the record's size, so that a
+// long record is stored without regrowing; a little over, as a regrowth at the end costs more.
+constexpr int kSamplesBeforeEstimate = 256;
+
+void TellExpected(const tLineReader& lines, qint64 size, int samples, tRecordSink& sink) {
+    const qint64 consumed = lines.Consumed();
+    if (consumed > 0 && size > consumed)
+        sink.Expect(int(std::min<qint64>(qint64(samples) * size / consumed * 51 / 50 + 16,
+                                         1 << 30)));
+}
+
+tRecordError ReadJournal(tLineReader& lines, qint64 size, tRecordSink& sink, tRecordInfo& info) {
     info.kind = tRecordInfo::Journal;
     tSampleDecoder decoder;
     const char* line = nullptr;
@@ -166,7 +183,7 @@ tRecordError ReadJournal(tLineReader& lines, tRecordSink& sink, tRecordInfo& inf
         tSample sample;
         if (decoder.DecodeLine(line, length, info.samples == 0, sample)) {
             sink.Append(sample.time, sample.value);
-            ++info.samples;
+            if (++info.samples == kSamplesBeforeEstimate) TellExpected(lines, size, info.samples, sink);
         } else {
             ++info.rejected;
         }
@@ -242,7 +259,7 @@ bool ReadExportRow(const char* line, int length, const std::vector<int>& columns
     return true;
 }
 
-tRecordError ReadExport(tLineReader& lines, tRecordSink& sink, tRecordInfo& info) {
+tRecordError ReadExport(tLineReader& lines, qint64 size, tRecordSink& sink, tRecordInfo& info) {
     info.kind = tRecordInfo::Export;
     lines.SetCrLfOnly(false);
     const char* line = nullptr;
@@ -266,7 +283,7 @@ tRecordError ReadExport(tLineReader& lines, tRecordSink& sink, tRecordInfo& info
         if (!ReadExportRow(line, length, columns, time, values))
             return Fail(tRecordError::BadValue, number);
         sink.Append(time, values);
-        ++info.samples;
+        if (++info.samples == kSamplesBeforeEstimate) TellExpected(lines, size, info.samples, sink);
     }
     return {};
 }
@@ -277,8 +294,8 @@ tRecordError ReadRecord(QIODevice& in, qint64 size, tRecordSink& sink, tRecordIn
     info = tRecordInfo();
     if (size > limits.maxFileBytes) return Fail(tRecordError::TooLarge, 0);
     tLineReader lines(in, limits.maxLineBytes);
-    if (lines.Peek(7) == "#mvrec ") return ReadJournal(lines, sink, info);
-    return ReadExport(lines, sink, info);
+    if (lines.Peek(7) == "#mvrec ") return ReadJournal(lines, size, sink, info);
+    return ReadExport(lines, size, sink, info);
 }
 
 tRecordError ReadRecordFile(const QString& path, tRecordSink& sink, tRecordInfo& info,

@@ -20,4 +20,6 @@ class tRecordSink {
 public:
     virtual ~tRecordSink() = default;
     virtual void Append(double time, const double (&values)[kChannelCount]) = 0;
+    // About how many samples the whole record will hold, once a reader can tell.
+    virtual void Expect(int samples) { (void)samples; }
 };

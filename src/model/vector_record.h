@@ -20,6 +20,7 @@ public:
     void Append(double time, const double (&values)[kChannelCount]) override;
     void Clear();
     void Reserve(int count);
+    void Expect(int samples) override { Reserve(samples); }
 
 private:
     std::vector<double> times_;

@@ -24,6 +24,9 @@ public:
     void Append(double time, const double (&values)[kChannelCount]) override {
         for (int k = 0; k < kChannelCount; ++k) points[k].Insert(time, values[k]);
     }
+    void Expect(int samples) override {
+        for (tSeriesData& channel : points) channel.Reserve(samples);
+    }
     tSeriesData points[kChannelCount];
 };
 

@@ -24,6 +24,10 @@ public:
         return InsertSlowly(time, value);
     }
 
+    // Room for `count` points in all, so that filling up to it never regrows.
+    void Reserve(qsizetype count) {
+        if (count > mData.capacity()) mData.reserve(count);
+    }
     // Drops every point and returns the storage.
     void Release();
     // Exchanges the points with another container; their users see the new points.
