@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
+#include <memory>
 
 #include "device/ballsim_process.h"
 #include "e2e/ball_session.h"
@@ -57,6 +59,21 @@ TEST(JournalSession, AJournalOpenedAgainExportsAsTheLiveRecordDid) {
     // The exported file opens to the same record as well.
     ASSERT_TRUE(g.Window().OpenRecordFile(f.Folder().Path(QStringLiteral("live.csv"))));
     EXPECT_EQ(ExportThroughWindow(g, QStringLiteral("again.csv")), live);
+}
+
+TEST(JournalSession, AFolderThatCannotBeWrittenLeavesTheMeasurementRunningAndSaysSo) {
+    BallsimProcess ball({QStringLiteral("--speed"), QStringLiteral("4"),
+                         QStringLiteral("--stream-lines"), QStringLiteral("60")});
+    ASSERT_TRUE(ball.IsRunning());
+    TempFolder dir;
+    // A file where the folder should be.
+    WindowFixture f(RecordSettings(ball.Path(), dir.Write(QStringLiteral("records"), "x")));
+    auto trace = std::make_unique<MeasureTrace>(f.Folder().Path(QStringLiteral("trace.log")));
+    RecordFromBall(f, 60);
+    trace.reset();
+    EXPECT_EQ(f.Window().StatusPanel(0)->text(), LangConst(QStringLiteral("LC_RECORD_NOT_SAVED")));
+    EXPECT_TRUE(f.Folder().Read(QStringLiteral("trace.log")).contains("JOURNAL NOT SAVED: "));
+    EXPECT_EQ(f.Window().MasterSeries(0)->Count(), 60);
 }
 
 // The test program runs itself again as the child that streams; this parent kills it with
