@@ -17,7 +17,9 @@ namespace {
 constexpr char kTimeFormat[] = "yyyy-MM-ddTHH:mm:ss.zzz";
 constexpr char kEscape[] = "#line ";
 
-QByteArray Number(double value) { return QByteArray::number(value, 'g', 17); }
+QByteArray Number(double value) {
+    return QByteArray::number(value, 'g', 17);
+}
 
 QByteArray OneLine(const QString& text) {
     QByteArray bytes = text.toUtf8();
@@ -30,10 +32,14 @@ QByteArray RangeLine(const char* name, const tJournalRange& range) {
            OneLine(range.entry) + "\r\n";
 }
 
-QString SystemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString SystemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 }  // namespace
 
-QByteArray JournalTimeText(const QDateTime& at) { return at.toString(kTimeFormat).toLatin1(); }
+QByteArray JournalTimeText(const QDateTime& at) {
+    return at.toString(kTimeFormat).toLatin1();
+}
 
 QDateTime ParseJournalTime(const QByteArray& text) {
     return QDateTime::fromString(QString::fromLatin1(text), kTimeFormat);
@@ -64,8 +70,7 @@ QByteArray JournalEventLine(const QDateTime& at, const QString& kind, const QStr
 }
 
 QString JournalFileName(const QDateTime& start) {
-    return start.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) +
-           QLatin1String(kJournalExtension);
+    return start.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) + QLatin1String(kJournalExtension);
 }
 
 std::unique_ptr<tRecordJournal> tRecordJournal::Create(const QString& folder,

@@ -95,7 +95,9 @@ private:
     bool eof_ = false;
 };
 
-tRecordError Fail(tRecordError::Kind kind, qint64 line) { return {kind, line, QString()}; }
+tRecordError Fail(tRecordError::Kind kind, qint64 line) {
+    return {kind, line, QString()};
+}
 
 bool StartsWith(const char* line, int length, const char* prefix) {
     const int n = int(std::strlen(prefix));
@@ -147,8 +149,8 @@ constexpr int kSamplesBeforeEstimate = 256;
 void TellExpected(const tLineReader& lines, qint64 size, int samples, tRecordSink& sink) {
     const qint64 consumed = lines.Consumed();
     if (consumed > 0 && size > consumed)
-        sink.Expect(int(std::min<qint64>(qint64(samples) * size / consumed * 51 / 50 + 16,
-                                         1 << 30)));
+        sink.Expect(
+            int(std::min<qint64>(qint64(samples) * size / consumed * 51 / 50 + 16, 1 << 30)));
 }
 
 tRecordError ReadJournal(tLineReader& lines, qint64 size, tRecordSink& sink, tRecordInfo& info) {
@@ -183,7 +185,8 @@ tRecordError ReadJournal(tLineReader& lines, qint64 size, tRecordSink& sink, tRe
         tSample sample;
         if (decoder.DecodeLine(line, length, info.samples == 0, sample)) {
             sink.Append(sample.time, sample.value);
-            if (++info.samples == kSamplesBeforeEstimate) TellExpected(lines, size, info.samples, sink);
+            if (++info.samples == kSamplesBeforeEstimate)
+                TellExpected(lines, size, info.samples, sink);
         } else {
             ++info.rejected;
         }
@@ -307,33 +310,20 @@ tRecordError ReadRecordFile(const QString& path, tRecordSink& sink, tRecordInfo&
 }
 
 QString RecordErrorMessage(const QString& path, const tRecordError& error) {
-    QString reason;
-    switch (error.kind) {
-        case tRecordError::None:
-            return QString();
-        case tRecordError::CannotOpen:
-            reason = LangConst(QStringLiteral("LC_RECORD_CANT_READ")).arg(error.reason);
-            break;
-        case tRecordError::TooLarge:
-            reason = LangConst(QStringLiteral("LC_RECORD_TOO_LARGE"));
-            break;
-        case tRecordError::WrongHeader:
-            reason = LangConst(QStringLiteral("LC_RECORD_BAD_HEADER"));
-            break;
-        case tRecordError::Binary:
-            reason = LangConst(QStringLiteral("LC_RECORD_BINARY"));
-            break;
-        case tRecordError::LineTooLong:
-            reason = LangConst(QStringLiteral("LC_RECORD_LONG_LINE"));
-            break;
-        case tRecordError::Truncated:
-            reason = LangConst(QStringLiteral("LC_RECORD_TRUNCATED"));
-            break;
-        case tRecordError::BadValue:
-            reason = LangConst(QStringLiteral("LC_RECORD_BAD_VALUE"));
-            break;
-    }
+    // The reason of each kind of error, in the order of tRecordError::Kind.
+    static const char* const kReasons[] = {nullptr,
+                                           "LC_RECORD_CANT_READ",
+                                           "LC_RECORD_TOO_LARGE",
+                                           "LC_RECORD_BAD_HEADER",
+                                           "LC_RECORD_BINARY",
+                                           "LC_RECORD_LONG_LINE",
+                                           "LC_RECORD_TRUNCATED",
+                                           "LC_RECORD_BAD_VALUE"};
+    if (!error) return QString();
+    QString reason = LangConst(QLatin1String(kReasons[error.kind]));
+    if (error.kind == tRecordError::CannotOpen) reason = reason.arg(error.reason);
     if (error.line > 0)
-        reason = LangConst(QStringLiteral("LC_RECORD_AT_LINE")).arg(QString::number(error.line), reason);
+        reason =
+            LangConst(QStringLiteral("LC_RECORD_AT_LINE")).arg(QString::number(error.line), reason);
     return LangConst(QStringLiteral("LC_RECORD_ERROR")).arg(path, reason);
 }

@@ -53,8 +53,8 @@ void TfmMain::StartJournal() {
     if (journalFailed_) StatusPanel(0)->clear();
     journalFailed_ = false;
     LogFile->Write(QStringLiteral("JOURNAL: ") + journal_->Path());
-    int keep = StrToIntDef(settings_->GetSettingByName(QStringLiteral("RecordKeep")),
-                           kDefaultRecordKeep);
+    int keep =
+        StrToIntDef(settings_->GetSettingByName(QStringLiteral("RecordKeep")), kDefaultRecordKeep);
     PruneJournals(folder, keep < 0 ? kDefaultRecordKeep : keep, journal_->Path());
 }
 

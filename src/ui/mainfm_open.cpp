@@ -63,8 +63,8 @@ void TfmMain::acFileOpenExecute() {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({LangConst(QStringLiteral("LC_RECORD_FILTER")),
-                           QStringLiteral("Все файлы (*)")});
+    dialog.setNameFilters(
+        {LangConst(QStringLiteral("LC_RECORD_FILTER")), QStringLiteral("Все файлы (*)")});
     if (QDir(RecordFolder()).exists()) dialog.setDirectory(RecordFolder());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     OpenRecordFile(dialog.selectedFiles().constFirst());

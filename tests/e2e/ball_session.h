@@ -85,4 +85,3 @@ inline QStringList ExportThroughWindow(WindowFixture& f, const QString& name) {
     Choose(f.Window(), f.Window().acFileExport);
     return ExportLines(f.Folder().Read(name));
 }
-

@@ -17,13 +17,14 @@
 
 namespace {
 QByteArray SampleLine(int i) {
-    return QStringLiteral("ax:%1\tay:-%2\taz:16384\tgx:%3\tgy:0\tgz:7\tr:%4\tp:0\ty:-500\ttt:%5\tb:87")
-               .arg(i * 13)
-               .arg(i)
-               .arg(65536 - i)
-               .arg(i * 1000)
-               .arg(1500 + i * 10)
-               .toLatin1();
+    return QStringLiteral(
+               "ax:%1\tay:-%2\taz:16384\tgx:%3\tgy:0\tgz:7\tr:%4\tp:0\ty:-500\ttt:%5\tb:87")
+        .arg(i * 13)
+        .arg(i)
+        .arg(65536 - i)
+        .arg(i * 1000)
+        .arg(1500 + i * 10)
+        .toLatin1();
 }
 
 // Chunks as the stream delivers them: sample lines, a garbage line, one that starts with "#"
@@ -55,8 +56,8 @@ tJournalHeader Header() {
 
 std::unique_ptr<tRecordJournal> WriteJournal(const TempFolder& folder) {
     QString error;
-    auto journal = tRecordJournal::Create(folder.Root(), Header().start,
-                                          JournalHeaderText(Header()), error);
+    auto journal =
+        tRecordJournal::Create(folder.Root(), Header().start, JournalHeaderText(Header()), error);
     EXPECT_TRUE(journal) << error.toStdString();
     if (!journal) return nullptr;
     for (const QByteArray& chunk : Chunks()) journal->AppendLines(chunk.data(), chunk.size());
@@ -86,7 +87,8 @@ TEST(RecordJournal, ReadsBackTheRecordTheDecoderMadeOfTheSameChunks) {
     decoder.SetRelative(2, true);
     tVectorRecord live;
     for (const QByteArray& chunk : Chunks())
-        for (const tSample& s : decoder.DecodeChunk(chunk.data(), chunk.size(), live.Count()).samples)
+        for (const tSample& s :
+             decoder.DecodeChunk(chunk.data(), chunk.size(), live.Count()).samples)
             live.Append(s);
 
     tVectorRecord sink;
@@ -129,8 +131,9 @@ TEST(RecordJournal, ACrashedJournalIsFoundRestoredWithoutItsHalfLineAndOfferedOn
     ASSERT_TRUE(file.open(QIODevice::Append));
     file.write(SampleLine(99).left(40));
     file.close();
-    folder.Write(QStringLiteral("2026-01-01_00-00-00.mvrec"), JournalHeaderText(Header()) +
-                                                                  JournalEventLine({}, QStringLiteral("stop"), QString()));
+    folder.Write(
+        QStringLiteral("2026-01-01_00-00-00.mvrec"),
+        JournalHeaderText(Header()) + JournalEventLine({}, QStringLiteral("stop"), QString()));
 
     EXPECT_EQ(FindCrashedJournal(folder.Root()), path);
     tVectorRecord sink;
@@ -222,11 +225,16 @@ TEST(RecordReader, RefusesBadInputNamingTheLine) {
          tRecordError::Truncated, 13},
         {"unknown header", "time\tax\r\n" + row, tRecordError::WrongHeader, 1},
         {"newer journal", "#mvrec 2\r\n" + SampleLine(1) + "\r\n", tRecordError::WrongHeader, 1},
-        {"binary", QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0", 10) + row, tRecordError::Binary, 1},
+        {"binary",
+         QByteArray("\x7f"
+                    "ELF\x02\x01\x01\0\0\0",
+                    10) +
+             row,
+         tRecordError::Binary, 1},
         {"binary row", header + row + QByteArray("\0\0\x01\x02\r\n", 6), tRecordError::Binary, 3},
         {"long line", header + QByteArray(100000, '1'), tRecordError::LineTooLong, 2},
-        {"long journal line", journal + QByteArray(100000, 'a') + "\r\n",
-         tRecordError::LineTooLong, 12},
+        {"long journal line", journal + QByteArray(100000, 'a') + "\r\n", tRecordError::LineTooLong,
+         12},
         {"bad number", header + row + QByteArray(row).replace("5,00", "5;00"),
          tRecordError::BadValue, 3},
         {"missing column", header + QByteArray(row).replace("\t9,00", ""), tRecordError::BadValue,
@@ -243,8 +251,8 @@ TEST(RecordReader, RefusesBadInputNamingTheLine) {
     tVectorRecord sink;
     tRecordInfo info;
     EXPECT_EQ(Read(header + row, info, sink, {50, 4096}).kind, tRecordError::TooLarge);
-    const QString message = RecordErrorMessage(
-        QStringLiteral("/data/a.csv"), {tRecordError::Truncated, 7, QString()});
+    const QString message =
+        RecordErrorMessage(QStringLiteral("/data/a.csv"), {tRecordError::Truncated, 7, QString()});
     EXPECT_TRUE(message.contains(QStringLiteral("/data/a.csv")));
     EXPECT_TRUE(message.contains(QStringLiteral("7")));
 }

@@ -122,8 +122,8 @@ TEST(OpenRecording, BadFilesGiveTheirErrorAndLeaveTheRecordAsItWas) {
 
 TEST(RecoveryOffer, RestoresTheCrashedJournalOnYesAndAsksOnlyOnce) {
     RecordWindow r;
-    const QString path = r.Records().Write(QStringLiteral("2026-12-09_15-42-31.mvrec"),
-                                           CrashedJournal(25));
+    const QString path =
+        r.Records().Write(QStringLiteral("2026-12-09_15-42-31.mvrec"), CrashedJournal(25));
     {
         MessageBoxAnswerer answer({QMessageBox::Yes});
         TfmMain& w = r.Window();
@@ -145,8 +145,8 @@ TEST(RecoveryOffer, RestoresTheCrashedJournalOnYesAndAsksOnlyOnce) {
 
 TEST(RecoveryOffer, DecliningKeepsTheJournal) {
     RecordWindow r;
-    const QString path = r.Records().Write(QStringLiteral("2026-12-09_15-42-31.mvrec"),
-                                           CrashedJournal(5));
+    const QString path =
+        r.Records().Write(QStringLiteral("2026-12-09_15-42-31.mvrec"), CrashedJournal(5));
     MessageBoxAnswerer answer({QMessageBox::No});
     r.Window().OfferRecovery();
     ASSERT_EQ(answer.seen().size(), 1);
