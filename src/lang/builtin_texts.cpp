@@ -124,8 +124,8 @@ void RestoreBuiltInChannelNames() {
 }
 
 QString BuiltInChannelName(int channel) {
-    return channel >= 0 && channel < kChannelCount ? QString::fromUtf8(kBuiltInChannelNames[channel])
-                                                   : QString();
+    if (channel < 0 || channel >= kChannelCount) return QString();
+    return QString::fromUtf8(kBuiltInChannelNames[channel]);
 }
 
 tLangConstants::tLangConstants() {

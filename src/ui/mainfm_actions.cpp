@@ -186,9 +186,9 @@ void TfmMain::CreateMenus() {
     miFileLanguage->setObjectName(QStringLiteral("miFileLanguage"));
     miFileSeparator1 = miFile->addSeparator();
     miFileSeparator1->setObjectName(QStringLiteral("miFileSeparator1"));
-    fill(miFile, {{acFileOpen, "miFileOpen"}, {acFileSetZeroMarker, "miFileSetZeroMarker"}, {acFileMarkPoint, "miFileMarkPoint"},
-                  {acFileExport, "miFileExport"}, {acFileShowAll, "miFileShowAll"}, {nullptr, nullptr},
-                  {acFileExit, "miFileExit"}});
+    fill(miFile, {{acFileOpen, "miFileOpen"}, {acFileSetZeroMarker, "miFileSetZeroMarker"},
+                  {acFileMarkPoint, "miFileMarkPoint"}, {acFileExport, "miFileExport"},
+                  {acFileShowAll, "miFileShowAll"}, {nullptr, nullptr}, {acFileExit, "miFileExit"}});
     miView = menu(QStringLiteral("&Вид"), "miView");
     fill(miView, {{acViewToolBar, "miViewToolBar"}, {acViewStatusBar, "miViewStatusBar"},
                   {nullptr, nullptr}});
