@@ -1,5 +1,5 @@
 // The recording journal written and read back, the files a crash leaves, and the inputs that
-// the reader refuses.
+// the reader refuses beyond the bad files that the window test opens.
 #include "model/record_journal.h"
 
 #include <gtest/gtest.h>
@@ -219,20 +219,11 @@ TEST(RecordReader, RefusesBadInputNamingTheLine) {
         qint64 line;
     };
     const Case cases[] = {
-        {"truncated row", header + row + row.left(20), tRecordError::Truncated, 3},
         {"truncated stopped journal",
          journal + JournalEventLine({}, QStringLiteral("stop"), QString()) + SampleLine(2).left(30),
          tRecordError::Truncated, 13},
-        {"unknown header", "time\tax\r\n" + row, tRecordError::WrongHeader, 1},
         {"newer journal", "#mvrec 2\r\n" + SampleLine(1) + "\r\n", tRecordError::WrongHeader, 1},
-        {"binary",
-         QByteArray("\x7f"
-                    "ELF\x02\x01\x01\0\0\0",
-                    10) +
-             row,
-         tRecordError::Binary, 1},
         {"binary row", header + row + QByteArray("\0\0\x01\x02\r\n", 6), tRecordError::Binary, 3},
-        {"long line", header + QByteArray(100000, '1'), tRecordError::LineTooLong, 2},
         {"long journal line", journal + QByteArray(100000, 'a') + "\r\n", tRecordError::LineTooLong,
          12},
         {"bad number", header + row + QByteArray(row).replace("5,00", "5;00"),
