@@ -44,24 +44,25 @@ tFileLocations::tFileLocations(const QString& programPath) {
     const QString besideSettings = Beside(program, QStringLiteral(".cfg"));
     const QFileInfo besideInfo(besideSettings);
     portable_ = besideInfo.isFile() && besideInfo.isWritable();
+    // Records are the user's data, not the program's: they go to the data folder in both modes,
+    // so that a portable copy that is replaced or deleted takes no measurement with it.
+    const QString data = QDir(XdgBaseFolder("XDG_DATA_HOME", QStringLiteral(".local/share")))
+                             .filePath(kProgramFolderName);
+    recordsFolder_ = QDir(data).filePath(QStringLiteral("records"));
     if (portable_) {
         settingsFile_ = besideSettings;
         logFile_ = Beside(program, QStringLiteral(".log"));
         languageFolders_ = {program.absolutePath()};
-        recordsFolder_ = QDir(program.absolutePath()).filePath(QStringLiteral("records"));
         return;
     }
     const QString share =
         QDir::cleanPath(program.absolutePath() + QStringLiteral("/../share/") + kProgramFolderName);
-    const QString data = QDir(XdgBaseFolder("XDG_DATA_HOME", QStringLiteral(".local/share")))
-                             .filePath(kProgramFolderName);
     settingsTemplate_ = QDir(share).filePath(QStringLiteral("mirelvane.cfg"));
     settingsFile_ = QDir(XdgBaseFolder("XDG_CONFIG_HOME", QStringLiteral(".config")))
                         .filePath(kProgramFolderName + QStringLiteral("/mirelvane.cfg"));
     logFile_ = QDir(XdgBaseFolder("XDG_STATE_HOME", QStringLiteral(".local/state")))
                    .filePath(kProgramFolderName + QStringLiteral("/mirelvane.log"));
     languageFolders_ = {share, QDir(data).filePath(QStringLiteral("languages"))};
-    recordsFolder_ = QDir(data).filePath(QStringLiteral("records"));
 }
 
 QString tFileLocations::PrepareSettingsFile() const {

@@ -6,11 +6,12 @@
 // Where the program keeps its files. This is the one place that decides a location.
 //
 // Portable: the program's folder holds its settings file and the user may write it; then the
-// settings, the log, the language files and the records stay beside the executable.
+// settings, the log and the language files stay beside the executable.
 // Installed: anything else. The settings live in $XDG_CONFIG_HOME/mirelvane, made from the
 // packaged template in share/mirelvane on the first start; the log in $XDG_STATE_HOME/mirelvane;
 // language files come from share/mirelvane and then $XDG_DATA_HOME/mirelvane/languages (a
-// user's file wins for the same language); records go to $XDG_DATA_HOME/mirelvane/records.
+// user's file wins for the same language).
+// Records go to $XDG_DATA_HOME/mirelvane/records in both modes (~/.local/share/... without it).
 class tFileLocations {
 public:
     // programPath: the executable's full path (it need not exist). Reads the environment now.

@@ -38,6 +38,20 @@ const char* const kBuiltInConstants[][2] = {
     {"LC_POWER_LIMITS", "Значение мощности должно быть целым числом в пределах от 0 до 255."},
     {"LC_POWER_TIMEOUT", "Значение длительности должно быть целым числом в пределах от 1 до 2000."},
     {"LC_POWER_UNITS", " ед."},
+    {"LC_RECORD_AT_LINE", "Строка %1: %2"},
+    {"LC_RECORD_BAD_HEADER", "Это не журнал измерения и не файл экспорта: заголовок не тот."},
+    {"LC_RECORD_BAD_VALUE", "Неверное число или число столбцов."},
+    {"LC_RECORD_BINARY", "В файле двоичные данные."},
+    {"LC_RECORD_CANT_READ", "Файл не читается: %1"},
+    {"LC_RECORD_ERROR", "Невозможно открыть запись \"%1\".\r\n%2"},
+    {"LC_RECORD_FILTER", "Записи измерений (*.mvrec *.csv)"},
+    {"LC_RECORD_LONG_LINE", "Строка слишком длинная."},
+    {"LC_RECORD_NOT_SAVED", "Измерение не сохраняется"},
+    {"LC_RECORD_RESTORE",
+     "Измерение, начатое %1, не было завершено: программа закрылась аварийно.\r\n"
+     "Восстановить его запись?"},
+    {"LC_RECORD_TOO_LARGE", "Файл слишком велик для записи измерения."},
+    {"LC_RECORD_TRUNCATED", "Последняя строка оборвана."},
     {"LC_SENS_0", "ax"},
     {"LC_SENS_1", "ay"},
     {"LC_SENS_2", "az"},
@@ -132,6 +146,11 @@ QString ChannelNames[kChannelCount] = {
 void RestoreBuiltInChannelNames() {
     for (int i = 0; i < kChannelCount; ++i)
         ChannelNames[i] = QString::fromUtf8(kBuiltInChannelNames[i]);
+}
+
+QString BuiltInChannelName(int channel) {
+    if (channel < 0 || channel >= kChannelCount) return QString();
+    return QString::fromUtf8(kBuiltInChannelNames[channel]);
 }
 
 tLangConstants::tLangConstants() {

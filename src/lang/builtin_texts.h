@@ -59,3 +59,5 @@ int ThreadUILanguage();
 constexpr int kChannelCount = 9;
 extern QString ChannelNames[kChannelCount];
 void RestoreBuiltInChannelNames();
+// The channel's short name before any language refilled the table.
+QString BuiltInChannelName(int channel);

@@ -13,7 +13,7 @@ struct tTranslatableText {
     QString builtIn;
 };
 
-// Section "fmMain": the 176 texts of the main window.
+// Section "fmMain": the 179 texts of the main window.
 const std::vector<tTranslatableText>& MainWindowTexts();
 
 // Section "fmAbout": the six texts of the about window.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lang/builtin_texts.h"
+
 // Read-only access to the recorded samples: the window adapts its chart series to it, tests and
 // benchmarks use tVectorRecord. Sample indices count from 0 in ascending time; every channel
 // holds a value at every index below Count().
@@ -16,4 +18,13 @@ public:
     virtual void ReadValues(int channel, int first, int count, double* out) const {
         for (int i = 0; i < count; ++i) out[i] = Value(channel, first + i);
     }
+};
+
+// Receives a record sample by sample, in the order it was recorded.
+class tRecordSink {
+public:
+    virtual ~tRecordSink() = default;
+    virtual void Append(double time, const double (&values)[kChannelCount]) = 0;
+    // About how many samples the whole record will hold, once a reader can tell.
+    virtual void Expect(int samples) { (void)samples; }
 };

@@ -41,8 +41,6 @@ bool tSampleDecoder::DecodeLine(const char* line, int length, bool recordEmpty, 
     return true;
 }
 
-namespace {
-// The first CR LF at or after `from`, or `end` when there is none.
 const char* FindLineEnd(const char* from, const char* end) {
     const char* p = from;
     while (p < end) {
@@ -54,7 +52,6 @@ const char* FindLineEnd(const char* from, const char* end) {
     }
     return end;
 }
-}  // namespace
 
 tChunkResult tSampleDecoder::DecodeChunk(const char* bytes, int length, int recordCount,
                                          const tDecodeLog& log) {

@@ -38,6 +38,10 @@ struct tDecodeLog {
     bool measure = false;
 };
 
+// The end of the first line that starts at `from`: its CR LF, or `end` when the bytes hold no
+// further CR LF. A lone LF belongs to the line.
+const char* FindLineEnd(const char* from, const char* end);
+
 // The log texts of the decoder.
 QByteArray MeasureLogLine(const QByteArray& line);      // the line as received
 QByteArray PacketErrorLogLine(const QByteArray& line);  // "PACKET ERROR:" + the line

@@ -9,7 +9,7 @@
 
 // A record in plain vectors, ordered like the chart series: a sample whose time is below the
 // last one's goes after the last sample whose time is not above its own.
-class tVectorRecord : public tRecordView {
+class tVectorRecord : public tRecordView, public tRecordSink {
 public:
     int Count() const override { return static_cast<int>(times_.size()); }
     double Time(int index) const override { return times_[static_cast<size_t>(index)]; }
@@ -22,9 +22,10 @@ public:
     }
 
     void Append(const tSample& sample);
-    void Append(double time, const double (&values)[kChannelCount]);
+    void Append(double time, const double (&values)[kChannelCount]) override;
     void Clear();
     void Reserve(int count);
+    void Expect(int samples) override { Reserve(samples); }
 
 private:
     std::vector<double> times_;

@@ -21,6 +21,7 @@
 #include "app/settings.h"
 #include "device/device.h"
 #include "lang/builtin_texts.h"
+#include "model/record_journal.h"
 #include "ui/chart.h"
 
 namespace {

@@ -40,6 +40,9 @@ class TValueListEditor;
 class tSeriesData;
 class tDevice;
 class tSettings;
+class tRecordJournal;
+class tSeriesSink;
+struct tRecordInfo;
 
 // The main window. One class, its source split by concern: mainfm.cpp (frame, construction,
 // closing), mainfm_actions.cpp (actions, menu, tool bar), mainfm_layout.cpp (pages, right panel,
@@ -162,6 +165,21 @@ public:
     TStatisticsPanel* pnStatistics = nullptr;
     TOrientationView* pbOrientation = nullptr;
 
+    // --- the recording journal (mainfm_journal.cpp), opening a recording (mainfm_open.cpp)
+    // A time-stamped event line in the running measurement's journal; nothing without one.
+    void JournalEvent(const QString& kind, const QString& detail);
+    // The journal of the running measurement, or null.
+    const tRecordJournal* Journal() const { return journal_.get(); }
+    // The folder of the journals: the setting "RecordFolder", or the default one.
+    QString RecordFolder() const;
+    void acFileOpenExecute();
+    void acFileOpenUpdate();
+    // Makes a journal or an exported file the current stopped record. On bad input an error box
+    // names the file and the line, and the current record stays as it was.
+    bool OpenRecordFile(const QString& path);
+    // Offers to restore the newest journal that a crash left; runs once the window is shown.
+    void OfferRecovery();
+
     // --- interface language and the about window (mainfm_language.cpp)
     tLanguageManager& Languages() const;
     void ApplyLanguage(int index);
@@ -198,6 +216,7 @@ public:
     QAction* acFileMarkPoint = nullptr;
     QAction* acFileShowAll = nullptr;
     QAction* acFileExport = nullptr;
+    QAction* acFileOpen = nullptr;
     QAction* acFileExit = nullptr;
     QAction* acViewChooseCoord = nullptr;
     QAction* acViewToolBar = nullptr;
@@ -251,6 +270,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     using tHandler = void (TfmMain::*)();
@@ -287,6 +307,18 @@ private:
     void AppendSample(const tSample& sample);
     void ShowRangeReply(int b, bool acceleration);
     void ApplyStartLimits();
+    void ApplyVerticalLimits(const tAxisLimits& acc, const tAxisLimits& gyro);
+    // The journal's life with the measurement, and a journal that stopped taking data.
+    void StartJournal();
+    void CloseJournal();
+    void CheckJournal();
+    void ReportJournalFailure(const QString& reason);
+    void JournalZeroRefs();
+    void JournalChunk(const char* bytes, int length);
+    // A record that was read from a file, shown as a record just stopped.
+    void InstallRecord(tSeriesSink& sink, const tRecordInfo& info);
+    // A record to review: one that streamed from the connected ball, or one opened from a file.
+    bool HasReviewRecord() const { return IsConnected() || openedRecord_; }
     // Motor, battery and clock: their components' signals to their handlers.
     void ConnectMotor();
     void ConnectBattery();
@@ -324,4 +356,8 @@ private:
     // The enabling rules, in the order the idle handler runs them.
     QVector<tHandler> updates_;
     QLabel* stbPanels_[5] = {};
+    std::unique_ptr<tRecordJournal> journal_;
+    bool journalFailed_ = false;
+    bool openedRecord_ = false;
+    bool recoveryChecked_ = false;
 };

@@ -59,6 +59,8 @@ void TfmMain::CreateActions() {
                                  QStringLiteral("Отметить точку для экспорта"), 9);
     acFileShowAll = MakeAction("acFileShowAll", "File", QStringLiteral("Показать &всe"),
                                QStringLiteral("Показать все данные на экране"), 12);
+    acFileOpen = MakeAction("acFileOpen", "File", QStringLiteral("Открыть &запись..."),
+                            QStringLiteral("Открыть журнал измерения или файл экспорта"), -1);
     acFileExport = MakeAction("acFileExport", "File", QStringLiteral("&Экспорт..."),
                               QStringLiteral("Экспорт данных в файл"), 8);
     acFileExit = MakeAction("acFileExit", "File", QStringLiteral("&Выход..."),
@@ -108,6 +110,7 @@ void TfmMain::BindActions() {
     BindAction(acFileMarkPoint, &TfmMain::acFileMarkPointUpdate, &TfmMain::acFileMarkPointExecute);
     BindAction(acFileShowAll, &TfmMain::acFileShowAllUpdate, &TfmMain::acFileShowAllExecute);
     BindAction(acFileExport, &TfmMain::acFileExportUpdate, &TfmMain::acFileExportExecute);
+    BindAction(acFileOpen, &TfmMain::acFileOpenUpdate, &TfmMain::acFileOpenExecute);
     BindAction(acFileExit, nullptr, &TfmMain::acFileExitExecute);
     BindAction(acViewToolBar, nullptr, &TfmMain::acViewToolBarExecute);
     BindAction(acViewStatusBar, nullptr, &TfmMain::acViewStatusBarExecute);
@@ -183,9 +186,9 @@ void TfmMain::CreateMenus() {
     miFileLanguage->setObjectName(QStringLiteral("miFileLanguage"));
     miFileSeparator1 = miFile->addSeparator();
     miFileSeparator1->setObjectName(QStringLiteral("miFileSeparator1"));
-    fill(miFile, {{acFileSetZeroMarker, "miFileSetZeroMarker"}, {acFileMarkPoint, "miFileMarkPoint"},
-                  {acFileExport, "miFileExport"}, {acFileShowAll, "miFileShowAll"}, {nullptr, nullptr},
-                  {acFileExit, "miFileExit"}});
+    fill(miFile, {{acFileOpen, "miFileOpen"}, {acFileSetZeroMarker, "miFileSetZeroMarker"},
+                  {acFileMarkPoint, "miFileMarkPoint"}, {acFileExport, "miFileExport"},
+                  {acFileShowAll, "miFileShowAll"}, {nullptr, nullptr}, {acFileExit, "miFileExit"}});
     miView = menu(QStringLiteral("&Вид"), "miView");
     fill(miView, {{acViewToolBar, "miViewToolBar"}, {acViewStatusBar, "miViewStatusBar"},
                   {nullptr, nullptr}});

@@ -24,10 +24,13 @@ QString RowPattern(int channel) {
 
 void TfmMain::DecodeChunk(const char* bytes, int length) {
     for (int k = 0; k < kChannelCount; ++k) decoder_.SetRelative(k, pmZeroItems[k]->isChecked());
+    JournalChunk(bytes, length);
+    const bool wasEmpty = MasterSeries(0)->Count() == 0;
     const tChunkResult chunk = decoder_.DecodeChunk(bytes, length, MasterSeries(0)->Count(),
                                                     tDecodeLog{LogFile, LogMeasureEnabled()});
     for (const tSample& sample : chunk.samples) AppendSample(sample);
     for (int k = 0; k < kChannelCount; ++k) ZeroRef[k] = decoder_.ZeroRef(k);
+    if (wasEmpty && !chunk.samples.empty()) JournalZeroRefs();
     if (chunk.MovesTimeAxes()) ShowChunkEnd(chunk.time);
     if (chunk.ShowsBattery()) StatusPanel(1)->setText(QString::number(chunk.battery) + u'%');
 }

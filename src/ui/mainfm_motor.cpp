@@ -27,6 +27,7 @@ void TfmMain::trMotorChange(QObject*) {
     lbMotor->setText(LangConst(QStringLiteral("LC_POWER_CAP")) + QString::number(power) +
                      LangConst(QStringLiteral("LC_POWER_UNITS")));
     LogFile->Write("Motor CHANGED");
+    JournalEvent(QStringLiteral("motor"), QString::number(power));
 }
 
 void TfmMain::bbPulseClick() {
@@ -49,4 +50,6 @@ void TfmMain::bbPulseClick() {
     if (!IsConnected()) return;
     Device()->SendImpulse(check.power, check.duration);
     LogFile->Write("PULSE CHANGED");
+    JournalEvent(QStringLiteral("impulse"),
+                 QStringLiteral("%1 %2").arg(check.power).arg(check.duration));
 }

@@ -78,6 +78,8 @@ void TfmMain::ShowRangeReply(int b, bool acceleration) {
         acceleration ? QVector<QCPAxis*>{chAll->LeftAxis(), chAccGyro->LeftAxis(), chAccAng->LeftAxis()}
                      : QVector<QCPAxis*>{chAll->RightAxis(), chAccGyro->RightAxis(), chGyroAng->LeftAxis()};
     for (QCPAxis* axis : axes) TChart::SetAxis(axis, limits.Min, limits.Max, step);
+    JournalEvent(QStringLiteral("range"),
+                 (acceleration ? QStringLiteral("acc %1") : QStringLiteral("gyro %1")).arg(b));
     RepaintVisibleChart();
 }
 

@@ -115,31 +115,39 @@ void TfmMain::acDeviceStartExecute() {
     for (TChart* chart : Charts()) PrepareLiveChart(chart);
     ApplyStartLimits();
     OffTimeElapsed = 0;
+    openedRecord_ = false;
+    StartJournal();
     Device()->StartMeasure();
     tmStart->start();
     RepaintVisibleChart();
     RefreshAnalysis();
 }
 
-void TfmMain::ApplyStartLimits() {
-    chAll->LeftAxis()->setRange(AccLimits.Min, AccLimits.Max);
-    chAll->RightAxis()->setRange(GyroLimits.Min, GyroLimits.Max);
-    chAccGyro->LeftAxis()->setRange(AccLimits.Min, AccLimits.Max);
-    chAccGyro->RightAxis()->setRange(GyroLimits.Min, GyroLimits.Max);
-    chAccAng->LeftAxis()->setRange(AccLimits.Min, AccLimits.Max);
+void TfmMain::ApplyStartLimits() { ApplyVerticalLimits(AccLimits, GyroLimits); }
+
+void TfmMain::ApplyVerticalLimits(const tAxisLimits& acc, const tAxisLimits& gyro) {
+    chAll->LeftAxis()->setRange(acc.Min, acc.Max);
+    chAll->RightAxis()->setRange(gyro.Min, gyro.Max);
+    chAccGyro->LeftAxis()->setRange(acc.Min, acc.Max);
+    chAccGyro->RightAxis()->setRange(gyro.Min, gyro.Max);
+    chAccAng->LeftAxis()->setRange(acc.Min, acc.Max);
     chAccAng->RightAxis()->setRange(AngleLimits.Min, AngleLimits.Max);
-    chGyroAng->LeftAxis()->setRange(GyroLimits.Min, GyroLimits.Max);
+    chGyroAng->LeftAxis()->setRange(gyro.Min, gyro.Max);
     chGyroAng->RightAxis()->setRange(AngleLimits.Min, AngleLimits.Max);
 }
 
 // The check itself is the command: the drain leaves the chunks queued while it is set.
-void TfmMain::acDevicePauseExecute() {}
+void TfmMain::acDevicePauseExecute() {
+    JournalEvent(acDevicePause->isChecked() ? QStringLiteral("pause") : QStringLiteral("resume"),
+                 QString());
+}
 
 void TfmMain::acDeviceStopExecute() { StopMeasurement(); }
 
 void TfmMain::StopMeasurement() {
     tmStart->stop();
     if (Device()) Device()->StopMeasure();
+    CloseJournal();
     ZeroMarkerIndex = -1;
     CursorIndex = -1;
     lbTime->setText(QString());
@@ -149,6 +157,7 @@ void TfmMain::StopMeasurement() {
 }
 
 void TfmMain::tmStartTimer() {
+    CheckJournal();
     if (!IsConnected() || acDevicePause->isChecked()) return;
     tPacketQueue queue;
     if (Device()->TakePackets(queue) == 0) return;

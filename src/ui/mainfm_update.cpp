@@ -51,14 +51,20 @@ void TfmMain::acDeviceAccCalibrateUpdate() {
     acDeviceAccCalibrate->setEnabled(IsConnected() && !IsMeasuring());
 }
 
-void TfmMain::acFileSetZeroMarkerUpdate() { acFileSetZeroMarker->setEnabled(IsConnected()); }
+void TfmMain::acFileSetZeroMarkerUpdate() {
+    acFileSetZeroMarker->setEnabled(HasReviewRecord());
+}
 
 void TfmMain::acFileMarkPointUpdate() {
-    acFileMarkPoint->setEnabled(IsConnected() && CursorIndex > 0);
+    acFileMarkPoint->setEnabled(HasReviewRecord() && CursorIndex > 0);
 }
 
-void TfmMain::acFileShowAllUpdate() { acFileShowAll->setEnabled(IsConnected() && !IsMeasuring()); }
+void TfmMain::acFileShowAllUpdate() {
+    acFileShowAll->setEnabled(HasReviewRecord() && !IsMeasuring());
+}
 
 void TfmMain::acFileExportUpdate() {
-    acFileExport->setEnabled(IsConnected() && !tmStart->isActive());
+    acFileExport->setEnabled(HasReviewRecord() && !tmStart->isActive());
 }
+
+void TfmMain::acFileOpenUpdate() { acFileOpen->setEnabled(!IsMeasuring() && !connecting_); }

@@ -2,6 +2,8 @@
 
 #include <qcustomplot.h>
 
+#include <utility>
+
 // The points of one channel, shared by the master series and the page series that show the
 // same channel. Two things differ from the stock container: a point that arrives out of time
 // order goes after the last point whose time is not above its own (ties keep arrival order),
@@ -22,8 +24,18 @@ public:
         return InsertSlowly(time, value);
     }
 
+    // Room for `count` points in all, so that filling up to it never regrows.
+    void Reserve(qsizetype count) {
+        if (count > mData.capacity()) mData.reserve(count);
+    }
     // Drops every point and returns the storage.
     void Release();
+    // Exchanges the points with another container; their users see the new points.
+    void Swap(tSeriesData& other) {
+        mData.swap(other.mData);
+        std::swap(mPreallocSize, other.mPreallocSize);
+        std::swap(mPreallocIteration, other.mPreallocIteration);
+    }
 
     // Point access by index, 0..size()-1.
     double TimeAt(int index) const { return (constBegin() + index)->key; }

@@ -64,6 +64,10 @@ TEST(FileLocations, AWritableSettingsFileBesideTheProgramKeepsEverythingThere) {
     EXPECT_EQ(at.PrepareSettingsFile(), dir.Path("ball.cfg"));
     EXPECT_EQ(at.LogFile(), dir.Path("ball.log"));
     EXPECT_EQ(at.LanguageFolders(), QStringList{dir.Root()});
+    const QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (QDir::isAbsolutePath(data)) {
+        EXPECT_EQ(at.RecordsFolder(), data + "/mirelvane/records");
+    }
 }
 
 TEST(FileLocations, InstalledFilesFollowTheXdgVariablesAndTheirDefaults) {
