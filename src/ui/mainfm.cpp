@@ -19,6 +19,7 @@
 #include "app/int_conversion.h"
 #include "app/settings.h"
 #include "device/device.h"
+#include "device/reconnect_watch.h"
 #include "lang/builtin_texts.h"
 #include "ui/chart.h"
 
@@ -50,6 +51,7 @@ TfmMain::TfmMain(const QString& programPath, QWidget* parent, tLanguageManager* 
     // Review of a stopped record and the export.
     SetUpMarkCallouts();
     CreateSaveDialog();
+    CreateLinkHealth();
 
     setWindowTitle(QStringLiteral("Mirelvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/mirelvane.svg")));

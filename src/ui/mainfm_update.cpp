@@ -17,7 +17,8 @@ void TfmMain::UpdateActions() {
 
 void TfmMain::acDeviceConnectUpdate() {
     const bool connected = IsConnected();
-    acDeviceConnect->setChecked(connected);
+    // While the lost ball is watched for, the action stays down: it cancels the watch.
+    acDeviceConnect->setChecked(connected || IsWatchingForBall());
     trMotor->setEnabled(connected);
     bbPulse->setEnabled(connected);
     vlePulse->setEnabled(connected);
@@ -51,14 +52,16 @@ void TfmMain::acDeviceAccCalibrateUpdate() {
     acDeviceAccCalibrate->setEnabled(IsConnected() && !IsMeasuring());
 }
 
-void TfmMain::acFileSetZeroMarkerUpdate() { acFileSetZeroMarker->setEnabled(IsConnected()); }
+void TfmMain::acFileSetZeroMarkerUpdate() { acFileSetZeroMarker->setEnabled(ReviewsRecord()); }
 
 void TfmMain::acFileMarkPointUpdate() {
-    acFileMarkPoint->setEnabled(IsConnected() && CursorIndex > 0);
+    acFileMarkPoint->setEnabled(ReviewsRecord() && CursorIndex > 0);
 }
 
-void TfmMain::acFileShowAllUpdate() { acFileShowAll->setEnabled(IsConnected() && !IsMeasuring()); }
+void TfmMain::acFileShowAllUpdate() {
+    acFileShowAll->setEnabled(ReviewsRecord() && !IsMeasuring());
+}
 
 void TfmMain::acFileExportUpdate() {
-    acFileExport->setEnabled(IsConnected() && !tmStart->isActive());
+    acFileExport->setEnabled(ReviewsRecord() && !tmStart->isActive());
 }
