@@ -73,7 +73,8 @@ void TfmMain::ResetLinkHealth() {
 
 void TfmMain::ShowLostLines() {
     QString text = Text("LC_LOST_LINES").arg(clock_.LostLines());
-    if (damagedLines_ > 0) text += QStringLiteral(", ") + Text("LC_DAMAGED_LINES").arg(damagedLines_);
+    if (damagedLines_ > 0)
+        text += QStringLiteral(", ") + Text("LC_DAMAGED_LINES").arg(damagedLines_);
     if (lbLostLines->text() != text) lbLostLines->setText(text);
 }
 
@@ -118,9 +119,8 @@ bool TfmMain::HandleLinkLoss() {
     StatusPanel(3)->setText(Text("LC_LINK_LOST"));
     ShowLinkNotice(Text("LC_LINK_LOST_NOTICE").arg(SecondsText(at)));
     if (StrToIntDef(settings_->GetSettingByName(QStringLiteral("AutoReconnect")), 1) != 0) {
-        ballWatch_->Start(port, [this](std::unique_ptr<tDevice> device) {
-            BallCameBack(std::move(device));
-        });
+        ballWatch_->Start(
+            port, [this](std::unique_ptr<tDevice> device) { BallCameBack(std::move(device)); });
         acDeviceConnect->setChecked(true);
     }
     return true;

@@ -63,9 +63,10 @@ TEST(LinkHealth, AnUnpluggedBallIsNoticedAndItsReturnWithANewClockContinuesTheRe
     const QString link = links.Path(QStringLiteral("ball"));
     // The ball comes back with its clock at 1 s, far behind where the record stood.
     BallsimProcess ball({QStringLiteral("--link"), link, QStringLiteral("--speed"),
-                         QStringLiteral("2"), QStringLiteral("--unplug-after"), QStringLiteral("150"),
-                         QStringLiteral("--replug-after-ms"), QStringLiteral("1500"),
-                         QStringLiteral("--replug-device-time"), QStringLiteral("1000")});
+                         QStringLiteral("2"), QStringLiteral("--unplug-after"),
+                         QStringLiteral("150"), QStringLiteral("--replug-after-ms"),
+                         QStringLiteral("1500"), QStringLiteral("--replug-device-time"),
+                         QStringLiteral("1000")});
     ASSERT_TRUE(ball.IsRunning());
     WindowFixture f(LinkSettings(link, 2000));
     LinkLog log(f.Folder().Path(QStringLiteral("mirelvane.log")));
@@ -149,7 +150,8 @@ TEST(LinkHealth, ARestartOfTheBallAndAStopBehindABacklogKeepEverySampleInRisingT
     EXPECT_TRUE(w.lbLinkNotice->text().startsWith(
         LangConst(QStringLiteral("LC_BALL_RESTART_NOTICE")).section(u'%', 0, 0)));
     for (TChart* chart : w.Charts())
-        EXPECT_EQ(chart->findChildren<QCPItemStraightLine*>(QStringLiteral("restartMark")).size(), 1);
+        EXPECT_EQ(chart->findChildren<QCPItemStraightLine*>(QStringLiteral("restartMark")).size(),
+                  1);
 
     SaveDialogAnswerer answer({f.Folder().Path(QStringLiteral("all.csv"))});
     Choose(w, w.acFileExport);
