@@ -5,6 +5,8 @@ PACKAGES_BUILD=(build-essential cmake ninja-build ccache pkg-config
   libqcustomplot-dev libqcustomplot2.1-qt6
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-dejavu-core fonts-liberation2)
+# The Debian package: its icon, and the checks of the package and of its menu and store entries.
+PACKAGES_PACKAGE=(librsvg2-bin dpkg-dev fakeroot lintian desktop-file-utils appstream)
 PACKAGES_DISPLAY=(xvfb xauth xdotool imagemagick x11-utils)
 
 as_root() {
@@ -25,6 +27,9 @@ ensure_packages() {
 }
 
 jobs() { nproc 2>/dev/null || echo 2; }
+
+# Builds in other checkouts of the project hit the same cache entries.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
 
 # configure_and_build DIR [cmake options...] [-- targets...]
 configure_and_build() {

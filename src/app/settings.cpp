@@ -327,8 +327,3 @@ QVector<QByteArray> tSettings::Lines() const {
     ReadGuard guard(*this);
     return *list_;
 }
-
-QString ProgramSettingsPath(const QString& programPath) {
-    const QFileInfo info(programPath);
-    return QDir(info.absolutePath()).filePath(info.completeBaseName() + QStringLiteral(".cfg"));
-}

@@ -65,6 +65,3 @@ QVector<QByteArray> SplitLines(const QByteArray& text);
 
 // The name of a settings line: its text before the first "=", or empty.
 QString NameOfLine(const QByteArray& line);
-
-// The settings file of a program: its name with the extension ".cfg", beside it.
-QString ProgramSettingsPath(const QString& programPath);

@@ -58,7 +58,9 @@ int tDevice::SettingOrDefault(const char* key, int defaultValue) const {
 }
 
 bool tDevice::Open(QString& errorText) {
+    openError_ = 0;
     if (!port_.Open(portName_)) {
+        openError_ = port_.LastError();
         errorText = FormatPercentS(LoadStr(1007), portName_, port_.LastErrorText());
         return false;
     }
@@ -140,6 +142,7 @@ bool tDevice::Identify() {
         if (std::memcmp(reply, kIdReply, kIdReplyLength) == 0) return true;
         failure = "ID NOT FOUND IN RESPONSE";
     }
+    replyWasWrong_ = std::strcmp(failure, "ID NOT FOUND IN RESPONSE") == 0;
     LogFile->Write("CHECK: " + portName_.toUtf8() + ' ' + failure);
     return false;
 }

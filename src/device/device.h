@@ -34,6 +34,10 @@ public:
     // replyLength > 0, reads exactly that many bytes into `reply` within `timeoutMs`.
     bool Transact(const char* request, int length, int timeoutMs, int replyLength, char* reply);
     bool Identify();
+    // After a failed Open: the errno of the port's open, 0 when the open itself passed.
+    int OpenError() const { return openError_; }
+    // After a failed Identify: true when something answered, but not as the ball does.
+    bool ReplyWasWrong() const { return replyWasWrong_; }
 
     // Starts the stream thread, which writes "S\r\n" and begins to read. Always true. The
     // setting "LostTimeout" (ms, default 2000) is the silence after which the ball counts as
@@ -65,6 +69,8 @@ public:
     void Calibrate();
     void CalibrateAcc();
 
+    // Received bytes that nobody has read yet (for tests and figures).
+    int InputWaiting() const { return port_.InputWaiting(); }
     // The stream thread while a measurement runs (for tests and figures), else null.
     const tMeasureThread* MeasureThread() const { return thread_.get(); }
 
@@ -80,6 +86,8 @@ private:
     tSerialPort port_;
     std::unique_ptr<tMeasureThread> thread_;
     tSettings* settings_;
+    int openError_ = 0;
+    bool replyWasWrong_ = false;
 };
 
 // The number in a value reply: the text without leading and trailing characters of codes 0 to

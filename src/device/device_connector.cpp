@@ -70,6 +70,7 @@ void tDeviceConnector::ProbePorts(const tPortList& ports, tConnection& connectio
             Pause(kPauseBetweenPortsMs);
         } catch (const Exception& e) {
             LogFile->Write(e.Message());
+            portFailures_.append(tPortFailure::Unexplained(name, e.Message()));
         }
     }
     // The first port in list order that passed wins; later passing ports are closed again.
@@ -77,6 +78,8 @@ void tDeviceConnector::ProbePorts(const tPortList& ports, tConnection& connectio
         WaitForDetector(*detector);
         std::unique_ptr<tDevice> device = detector->TakeDevice();
         if (device && !connection.Device) connection.Device = std::move(device);
+        else if (!device)
+            portFailures_.append(detector->Failure());
     }
 }
 
@@ -84,6 +87,7 @@ QString tDeviceConnector::ConnectDevice(tConnection& connection) {
     if (connecting_) return QStringLiteral("A connect is already running.");
     tFlagGuard busy(connecting_);
     if (connection.Device) DisconnectDevice(connection);
+    portFailures_.clear();
 
     tPortList ports(settings_);
     LogFile->Write("Registry created");

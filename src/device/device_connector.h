@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <QVector>
 #include <functional>
 #include <memory>
 
 #include "device/device.h"
+#include "device/port_failure.h"
 
 class tDeviceDetector;
 class tPortList;
@@ -41,6 +43,8 @@ public:
     // Destroys the driver (break set, port closed; a running stream is ended first) and sets
     // the device time to -1.
     static void DisconnectDevice(tConnection& connection);
+    // Why each probed port gave no ball, in probe order, from the last ConnectDevice.
+    const QVector<tPortFailure>& PortFailures() const { return portFailures_; }
 
 private:
     void ProbePorts(const tPortList& ports, tConnection& connection);
@@ -51,4 +55,5 @@ private:
     tBatteryStep batteryStep_;
     tIdle idle_;
     bool connecting_ = false;
+    QVector<tPortFailure> portFailures_;
 };

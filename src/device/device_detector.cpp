@@ -24,8 +24,14 @@ std::unique_ptr<tDevice> tDeviceDetector::TakeDevice() {
     return std::move(result_);
 }
 
+tPortFailure tDeviceDetector::Failure() const {
+    std::shared_lock<std::shared_mutex> guard(resultLock_);
+    return failure_;
+}
+
 void tDeviceDetector::Execute() {
     QString failure;
+    tPortFailure reason = tPortFailure::Unexplained(portName_, QString());
     try {
         auto device = std::make_unique<tDevice>(portName_, settings_);
         if (device->Open(failure)) {
@@ -35,11 +41,22 @@ void tDeviceDetector::Execute() {
                 return;
             }
             failure = QStringLiteral("CHECK failed.");
+            reason.kind =
+                device->ReplyWasWrong() ? tPortFailure::WrongReply : tPortFailure::NoReply;
+        } else if (device->OpenError() != 0) {
+            reason = ClassifyOpenFailure(portName_, device->OpenError(),
+                                         ReadDeviceAccess(portName_), failure);
+        } else {
+            reason.detail = failure;
         }
     } catch (const Exception& e) {
         failure = e.Message();
+        reason.detail = failure;
     } catch (const std::exception& e) {
         failure = QString::fromLocal8Bit(e.what());
+        reason.detail = failure;
     }
     LogFile->Write("DevID " + portName_.toUtf8() + " error: " + failure.toUtf8());
+    std::unique_lock<std::shared_mutex> guard(resultLock_);
+    failure_ = reason;
 }

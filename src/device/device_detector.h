@@ -4,6 +4,7 @@
 #include <memory>
 #include <shared_mutex>
 
+#include "device/port_failure.h"
 #include "device/thread_base.h"
 
 class tDevice;
@@ -23,6 +24,8 @@ public:
     // Hands the identified driver over, or null.
     std::unique_ptr<tDevice> TakeDevice();
     const QString& GetPortName() const { return portName_; }
+    // Why the port gave no ball; valid once the detector has ended without a device.
+    tPortFailure Failure() const;
 
 protected:
     void Execute() override;
@@ -32,4 +35,5 @@ private:
     QString portName_;
     mutable std::shared_mutex resultLock_;
     std::unique_ptr<tDevice> result_;
+    tPortFailure failure_;
 };

@@ -62,6 +62,11 @@ int tMeasureThread::TakePackets(tPacketQueue& queue) {
     return static_cast<int>(queue.size());
 }
 
+int tMeasureThread::QueuedPackets() const {
+    std::lock_guard<std::mutex> guard(queueLock_);
+    return static_cast<int>(queue_.size());
+}
+
 QByteArray tMeasureThread::TakeCommand() {
     std::lock_guard<std::mutex> guard(commandLock_);
     QByteArray command;

@@ -29,6 +29,8 @@ public:
     void PostCommand(const QByteArray& command);
     // Moves every queued chunk, oldest first, to the end of `queue`; returns queue.size().
     int TakePackets(tPacketQueue& queue);
+    // The count of chunks queued and not yet taken.
+    int QueuedPackets() const;
 
     // True once the ball was found gone; the thread has then ended its reading.
     bool LinkLost() const { return linkLost_.load(std::memory_order_acquire); }
@@ -48,7 +50,7 @@ private:
     QByteArray TakeCommand();
 
     tSerialPort* port_;
-    std::mutex queueLock_;
+    mutable std::mutex queueLock_;
     tPacketQueue queue_;
     std::mutex commandLock_;
     QByteArray command_;

@@ -128,6 +128,11 @@ bool tSerialPort::Purge() {
     return ::tcflush(fd_, outputWaits ? TCIOFLUSH : TCIFLUSH) == 0 || Fail();
 }
 
+int tSerialPort::InputWaiting() const {
+    int waiting = 0;
+    return fd_ >= 0 && ::ioctl(fd_, FIONREAD, &waiting) == 0 ? waiting : 0;
+}
+
 bool tSerialPort::Read(char* buffer, int count, int* delivered) {
     *delivered = 0;
     if (fd_ < 0) {

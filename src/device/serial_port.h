@@ -38,6 +38,8 @@ public:
     bool GetModemStatus(int* status);
     // Discards both directions.
     bool Purge();
+    // The count of received bytes that nobody has read yet; 0 when closed or unknown.
+    int InputWaiting() const;
 
     tTimeouts GetTimeouts() const { return timeouts_; }
     void SetTimeouts(const tTimeouts& timeouts) { timeouts_ = timeouts; }

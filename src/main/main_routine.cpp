@@ -1,12 +1,11 @@
 #include "main/main_routine.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <memory>
 
 #include "app/command_line.h"
 #include "app/exceptions.h"
+#include "app/file_locations.h"
 #include "app/int_conversion.h"
 #include "app/log_file.h"
 #include "app/settings.h"
@@ -21,16 +20,11 @@
 namespace {
 const QString kProductName = QStringLiteral("Mirelvane");
 
-QString WithSuffix(const QString& programPath, const QString& suffix) {
-    const QFileInfo info(programPath);
-    return QDir(info.absolutePath()).filePath(info.completeBaseName() + suffix);
-}
-
 // The interface language that the settings ask for, or the thread's one without settings.
-int StartLanguage(const QString& programPath) {
+int StartLanguage(const tFileLocations& locations) {
     tSettings settings(false);
     try {
-        settings.Load(ProgramSettingsPath(programPath));
+        settings.Load(locations.PrepareSettingsFile());
     } catch (...) {
         return ThreadUILanguage();
     }
@@ -42,9 +36,23 @@ void ShowFatalError(const QString& message) {
     box.exec();
 }
 
+// The log that "-LOG" asks for. One that cannot be written is reported with its name, and the
+// program goes on without it: the trace is for diagnosis, the measurement matters more.
+tLogFile* OpenLog(const tFileLocations& locations) {
+    if (FindCmdLineSwitch(QStringLiteral("LOG")) && !locations.IsPortable())
+        locations.PrepareLogFolder();
+    try {
+        return new tLogFile(locations.LogFile());
+    } catch (const Exception& e) {
+        ShowFatalError(e.Message());
+        return new tLogFile(locations.LogFile(), QStringList());
+    }
+}
+
 // Steps of the first instance: the log, the start line, the window and its loop, the stop line.
-void RunFirstInstance(const QString& programPath, tSingleInstance& instance) {
-    LogFile = new tLogFile(WithSuffix(programPath, QStringLiteral(".log")));
+void RunFirstInstance(const QString& programPath, const tFileLocations& locations,
+                      tSingleInstance& instance) {
+    LogFile = OpenLog(locations);
     try {
         LogFile->Write(LoadStr(5000));
         {
@@ -97,8 +105,9 @@ int RunMainRoutine(const QString& programPath) {
         if (!instance.Acquire()) return 0;
         // Qt makes some of its texts once, when a widget is built (a tab bar's scroll buttons),
         // so its translation has to be in force before the window exists.
-        ApplyQtTranslation(StartLanguage(programPath));
-        RunFirstInstance(programPath, instance);
+        const tFileLocations locations(programPath);
+        ApplyQtTranslation(StartLanguage(locations));
+        RunFirstInstance(programPath, locations, instance);
     } catch (const EAbort&) {
     } catch (const Exception& e) {
         ShowFatalError(e.Message());

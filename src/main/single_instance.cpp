@@ -10,6 +10,7 @@
 #include <QLocalSocket>
 #include <cerrno>
 
+#include "app/file_locations.h"
 #include "app/functions.h"
 
 const char* const tSingleInstance::kGuid = "{5B0E2C71-9A3D-4F6E-8C1B-2D7A4E9F0B36}";
@@ -17,6 +18,11 @@ const char* const tSingleInstance::kGuid = "{5B0E2C71-9A3D-4F6E-8C1B-2D7A4E9F0B3
 namespace {
 const QByteArray kRestoreRequest = "RESTORE\n";
 const QByteArray kRestoreReply = "OK\n";
+
+QString InRuntimeFolder(const QString& name) {
+    const QString folder = RuntimeFolder();
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(name);
+}
 }  // namespace
 
 tSingleInstance::tSingleInstance(QObject* parent) : QObject(parent) {}
@@ -24,24 +30,18 @@ tSingleInstance::tSingleInstance(QObject* parent) : QObject(parent) {}
 tSingleInstance::~tSingleInstance() { Release(); }
 
 QString tSingleInstance::LockFilePath() {
-    QString folder = qEnvironmentVariable("MIRELVANE_RUNTIME_DIR");
-    if (folder.isEmpty()) folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty() || !QDir(folder).exists()) {
-        // No session runtime folder (a plain login shell): a private one in /tmp per user.
-        folder = QDir::temp().filePath(QStringLiteral("mirelvane-%1").arg(::getuid()));
-        if (QDir().mkpath(folder)) QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    return QDir(folder).filePath(QString::fromLatin1(kGuid) + QStringLiteral(".lock"));
+    return InRuntimeFolder(QString::fromLatin1(kGuid) + QStringLiteral(".lock"));
 }
 
+// The socket sits beside the lock: a fixed name in /tmp could be taken by anyone first.
 QString tSingleInstance::ServerName() {
-    QString name = QString::fromLatin1(kGuid) + u'-' + QString::number(::getuid());
-    const QString folder = qEnvironmentVariable("MIRELVANE_RUNTIME_DIR");
-    return folder.isEmpty() ? name : QDir(folder).filePath(name);
+    return InRuntimeFolder(QString::fromLatin1(kGuid) + QStringLiteral(".socket"));
 }
 
 bool tSingleInstance::Acquire() {
-    const QByteArray path = QFile::encodeName(LockFilePath());
+    const QString lockPath = LockFilePath();
+    if (lockPath.isEmpty()) RaiseSystemError(1002, EACCES);
+    const QByteArray path = QFile::encodeName(lockPath);
     lockFd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (lockFd_ < 0) RaiseSystemError(1002);
     if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {

@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include "app/exceptions.h"
+#include "app/file_locations.h"
 #include "app/int_conversion.h"
 #include "app/settings.h"
 #include "device/device.h"
@@ -55,7 +56,7 @@ TfmMain::TfmMain(const QString& programPath, QWidget* parent, tLanguageManager* 
 
     setWindowTitle(QStringLiteral("Mirelvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/mirelvane.svg")));
-    settings_->Load(ProgramSettingsPath(programPath));
+    settings_->Load(tFileLocations(programPath).PrepareSettingsFile());
     lbTime->setText(QString());
     pcChart->setTabVisible(pcChart->indexOf(TabSheet2), false);
     pcChart->setCurrentWidget(tsAccGyro);

@@ -14,14 +14,15 @@
 #include <QTabWidget>
 
 #include "app/exceptions.h"
+#include "app/file_locations.h"
 #include "app/int_conversion.h"
-#include "ui/handler_error.h"
 #include "app/settings.h"
 #include "lang/language_file.h"
 #include "lang/language_manager.h"
 #include "lang/window_texts.h"
 #include "ui/aboutfm.h"
 #include "ui/chart.h"
+#include "ui/handler_error.h"
 #include "ui/mainfm.h"
 #include "ui/qt_translation.h"
 #include "ui/value_list_editor.h"
@@ -268,8 +269,9 @@ void TfmMain::SetUpLanguage() {
         tLanguageManager& languages = Languages();
         LangController->Loaded();
         languages.SetBaseLanguage(kLangRussian);
-        languages.FindLanguageFiles(QFileInfo(programPath_).absolutePath(), QStringLiteral("*.lng"),
-                                    false);
+        // A later folder's file replaces an earlier one's for the same language.
+        for (const QString& folder : tFileLocations(programPath_).LanguageFolders())
+            languages.FindLanguageFiles(folder, QStringLiteral("*.lng"), false);
         const int wanted = languages.LanguageIndexOf(
             StrToIntDef(settings_->GetSettingByName(QStringLiteral("LanguageID")), kLangRussian));
         CreateLanguageMenu(wanted);

@@ -9,8 +9,10 @@
 #include <QToolBar>
 
 #include "device/device.h"
+#include "device/port_failure.h"
 #include "lang/builtin_texts.h"
 #include "ui/chart.h"
+#include "ui/connect_notice.h"
 #include "ui/mainfm.h"
 
 namespace {
@@ -73,7 +75,9 @@ void TfmMain::ConnectDevice() {
     // signal runs exactly those handlers, and none when it has none.
     connector.SetBatteryStep(
         [this](tDevice&) { QMetaObject::invokeMethod(tmBattery, "timeout", Qt::DirectConnection); });
-    connector.ConnectDevice(connection_);
+    const QString failure = connector.ConnectDevice(connection_);
+    if (!failure.isEmpty())
+        ShowConnectNotice(this, ConnectFailureNotice(failure, connector.PortFailures()));
     DevTime = connection_.DevTime;
     OffTimeElapsed = connection_.DevTime;
 }

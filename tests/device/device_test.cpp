@@ -159,7 +159,7 @@ TEST(DeviceIdentify, FailsALateReplyWhichTheNextExchangePurges) {
     EXPECT_EQ(log.Count("RECV: read bytes 0"), 1);
     EXPECT_EQ(log.Count("RECV: read bytes 15"), 1);
     // The late identification lands in the buffer now; the battery request must not read it.
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    ASSERT_TRUE(WaitUntil([&] { return c.device->InputWaiting() >= 15; }));
     EXPECT_EQ(c.device->ReadBattery(), 87);
 }
 
@@ -222,7 +222,7 @@ TEST(DeviceStop, WritesTheStopRequestAndPurgesWithoutAThread) {
     ASSERT_TRUE(c.opened);
     // Start the ball directly, so that it streams while no thread reads.
     ASSERT_TRUE(c.device->Transact("S\r\n", 3, 500, 0, nullptr));
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_TRUE(WaitUntil([&] { return c.device->InputWaiting() > 0; }));
     EXPECT_FALSE(c.device->IsMeasuring());
     EXPECT_TRUE(c.device->StopMeasure());
     EXPECT_EQ(c.Wire(), "S\r\nT\r\n");

@@ -74,7 +74,7 @@ TEST(UserSession, ShortcutsConnectStartPauseResumeAndStopWithoutLosingASample) {
     Press(w, Qt::Key_P);
     EXPECT_TRUE(w.acDevicePause->isChecked());
     const int atPause = w.MasterSeries(0)->Count();
-    QTest::qWait(800);
+    ASSERT_TRUE(WindowFixture::WaitForHeldChunks(w, 8));
     EXPECT_EQ(w.MasterSeries(0)->Count(), atPause);
     Press(w, Qt::Key_P);
     EXPECT_FALSE(w.acDevicePause->isChecked());

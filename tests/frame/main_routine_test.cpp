@@ -26,12 +26,16 @@ protected:
     void SetUp() override {
         savedLog_ = LogFile;
         qputenv("MIRELVANE_RUNTIME_DIR", QFile::encodeName(dir.Root()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.Path("config")));
+        qputenv("XDG_STATE_HOME", QFile::encodeName(dir.Path("state")));
         SetCommandLine(QStringList{"mirelvane", "-LOG"});
         ResetFormatSettings();
     }
     void TearDown() override {
         LogFile = savedLog_;
         qunsetenv("MIRELVANE_RUNTIME_DIR");
+        qunsetenv("XDG_CONFIG_HOME");
+        qunsetenv("XDG_STATE_HOME");
         SetCommandLine(QStringList{"tests"});
         ResetFormatSettings();
     }
@@ -59,17 +63,19 @@ private:
 };
 }  // namespace
 
-TEST_F(MainRoutineTest, AMissingSettingsFileIsShownAndLoggedWithoutAStopLine) {
+// Without settings beside it the program counts as installed: its user's settings come from
+// the packaged template, and the log goes to the user's state folder.
+TEST_F(MainRoutineTest, AMissingSettingsTemplateIsShownAndLoggedWithoutAStopLine) {
     MessageBoxAnswerer answerer;
     EXPECT_EQ(RunMainRoutine(Program()), 0);
-    const QString expected = QStringLiteral("Невозможно прочитать настройки из '%1'.\r\n"
-                                            "Причина: Файл не найден.")
-                                 .arg(dir.Path("mirelvane.cfg"));
+    const QString expected =
+        QStringLiteral("Невозможно прочитать настройки из '%1'.\r\nПричина: Файл не найден.")
+            .arg(QDir::cleanPath(dir.Root() + "/../share/mirelvane/mirelvane.cfg"));
     ASSERT_EQ(answerer.seen().size(), 1);
     EXPECT_EQ(answerer.seen()[0].title, QStringLiteral("Ошибка"));
     EXPECT_EQ(answerer.seen()[0].text, expected);
     EXPECT_EQ(answerer.seen()[0].icon, QMessageBox::Critical);
-    const QString log = QString::fromUtf8(dir.Read("mirelvane.log"));
+    const QString log = QString::fromUtf8(dir.Read("state/mirelvane/mirelvane.log"));
     EXPECT_TRUE(log.contains(QStringLiteral(" Запуск программы.\r\n")));
     EXPECT_TRUE(log.contains(QStringLiteral(" ") + expected + QStringLiteral("\r\n\r\n")));
     EXPECT_FALSE(log.contains(QStringLiteral("Остановка программы.")));
@@ -156,14 +162,17 @@ TEST_F(MainRoutineTest, WithoutTheLogSwitchNoLogFileAppears) {
     EXPECT_FALSE(QFile::exists(dir.Path("mirelvane.log")));
 }
 
-TEST_F(MainRoutineTest, AnUnwritableLogStopsTheStartWithItsText) {
+TEST_F(MainRoutineTest, AnUnwritableLogIsNamedAndTheProgramGoesOnWithoutIt) {
+    dir.Write("mirelvane.cfg", "");
     QDir(dir.Root()).mkdir("mirelvane.log");  // a folder where the file should be
-    MessageBoxAnswerer answerer;
+    MessageBoxAnswerer answerer({QMessageBox::Ok, QMessageBox::Yes});
+    CloseMainWindowSoon();
     EXPECT_EQ(RunMainRoutine(Program()), 0);
-    ASSERT_EQ(answerer.seen().size(), 1);
+    ASSERT_EQ(answerer.seen().size(), 2);  // the log's error, then the question on closing
     EXPECT_TRUE(answerer.seen()[0].text.startsWith(
         QStringLiteral("Cannot open file \"%1\". ").arg(dir.Path("mirelvane.log"))))
         << answerer.seen()[0].text.toStdString();
+    EXPECT_EQ(answerer.seen()[1].title, QStringLiteral("Подтверждение"));
 }
 
 namespace {

@@ -146,7 +146,8 @@ TEST(Clock, TheClockPanelIsSizedForItsTextInTheBarsFont) {
     QFont bigger = w.stbMain->font();
     bigger.setPixelSize(24);
     w.stbMain->setFont(bigger);
-    QApplication::processEvents();
-    EXPECT_EQ(w.StatusPanel(4)->width(), expected());
+    // The bar lays its panels out again when its resize comes through.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.StatusPanel(4)->width() == expected(); }, 5000))
+        << w.StatusPanel(4)->width() << " against " << expected();
     EXPECT_GT(expected(), 0);
 }

@@ -56,8 +56,11 @@ struct DecimalSeparatorScope {
     ~DecimalSeparatorScope() { FormatSettings().DecimalSeparator = saved; }
 };
 
-// The pixel of a time on the chart's time axis, in the middle of the plot's height.
+// The pixel of a time on the chart's time axis, in the middle of the plot's height. The chart
+// lays itself out for its present size first: its axes map pixels as of its last replot.
 inline QPoint PointAtTime(TChart* chart, double time) {
+    QCoreApplication::sendPostedEvents(chart);
+    chart->replot();
     const QRect plot = chart->PlotRect();
     return {qRound(chart->BottomAxis()->coordToPixel(time)), plot.top() + plot.height() / 2};
 }

@@ -5,11 +5,12 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCursor>
-#include <QSignalSpy>
 #include <QDir>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTimer>
 
 #include "controls/slim_track_bar.h"
@@ -95,7 +96,7 @@ TEST(Session, WalksThroughEveryStateWithItsEnablingRules) {
     ExpectEnabling(w, State::Connected);
     Choose(w, w.acDeviceStart);
     ExpectEnabling(w, State::Paused);
-    QTest::qWait(400);
+    ASSERT_TRUE(WindowFixture::WaitForHeldChunks(w));
     EXPECT_EQ(w.MasterSeries(0)->Count(), 0);
     Choose(w, w.acDevicePause);
     ExpectEnabling(w, State::Measuring);
@@ -122,6 +123,17 @@ TEST(Session, AFailedConnectShowsNoneAndLeavesTheMotorAtZero) {
     EXPECT_FALSE(w.trMotor->isEnabled());
     EXPECT_EQ(w.trMotor->Position(), 0);
     EXPECT_EQ(w.lbMotor->text(), QStringLiteral("Мощность: 0 ед."));
+    // The reason stays on screen without holding the window; a second try reuses the notice.
+    auto* notice = w.findChild<QMessageBox*>(QStringLiteral("mbConnectNotice"));
+    ASSERT_NE(notice, nullptr);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    const QString text = notice->text();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Устройство не найдено.\n\n")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("/nonexistent/tty"))) << text.toStdString();
+    Choose(w, w.acDeviceConnect);
+    EXPECT_EQ(w.findChildren<QMessageBox*>(QStringLiteral("mbConnectNotice")).size(), 1);
 }
 
 TEST(Session, ACommandChecksItsRuleAgainRightBeforeItRuns) {
@@ -182,7 +194,7 @@ TEST(Session, EverySampleOfAPauseAppearsAfterItAndNoneIsLost) {
 
     Choose(w, w.acDevicePause);
     const int atPause = w.MasterSeries(0)->Count();
-    QTest::qWait(1200);
+    ASSERT_TRUE(WindowFixture::WaitForHeldChunks(w, 10));
     EXPECT_EQ(w.MasterSeries(0)->Count(), atPause);
     Choose(w, w.acDevicePause);
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.MasterSeries(0)->Count() > atPause; }, 5000));

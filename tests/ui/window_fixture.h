@@ -3,11 +3,16 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QString>
 #include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
 #include <memory>
 
 #include "device/ballsim_process.h"
+#include "device/device.h"
+#include "device/measure_thread.h"
 #include "support/temp_folder.h"
 #include "ui/mainfm.h"
 
@@ -25,10 +30,12 @@ public:
     const TempFolder& Folder() const { return folder_; }
 
     // Shows the window and makes it the active one, as a user's window is.
+    // Geometry is read only after this: the window is exposed and its layouts have run.
     void Show() {
         window_->show();
         QApplication::setActiveWindow(window_.get());
-        (void)QTest::qWaitForWindowExposed(window_.get());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     }
 
     // Ends the window as the program does: destruction releases the device.
@@ -45,6 +52,18 @@ public:
         const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("sent (\\d+) lines"))
                                               .match(QString::fromLocal8Bit(ball.Errors()));
         return m.hasMatch() ? m.captured(1).toInt() : -1;
+    }
+
+    // Waits until the drain timer has run `ticks` times while the stream thread holds chunks
+    // that the drain left queued, which is what a paused window does with a streaming ball.
+    static bool WaitForHeldChunks(TfmMain& w, int ticks = 3) {
+        QSignalSpy drained(w.tmStart, &QTimer::timeout);
+        return QTest::qWaitFor(
+            [&] {
+                const tMeasureThread* thread = w.Device() ? w.Device()->MeasureThread() : nullptr;
+                return drained.size() >= ticks && thread && thread->QueuedPackets() > 0;
+            },
+            20000);
     }
 
 private:
