@@ -47,15 +47,6 @@ int FirstTimeNotRising(TfmMain& w) {
         if (!(points.TimeAt(i) > points.TimeAt(i - 1))) return i;
     return -1;
 }
-
-void ConnectAndStart(WindowFixture& f) {
-    TfmMain& w = f.Window();
-    f.Show();
-    Choose(w, w.acDeviceConnect);
-    ASSERT_TRUE(w.IsConnected());
-    Choose(w, w.acDeviceStart);
-    ASSERT_TRUE(w.IsMeasuring());
-}
 }  // namespace
 
 TEST(LinkHealth, AnUnpluggedBallIsNoticedAndItsReturnWithANewClockContinuesTheRecordAfterAGap) {
@@ -71,7 +62,7 @@ TEST(LinkHealth, AnUnpluggedBallIsNoticedAndItsReturnWithANewClockContinuesTheRe
     WindowFixture f(LinkSettings(link, 2000));
     LinkLog log(f.Folder().Path(QStringLiteral("mirelvane.log")));
     TfmMain& w = f.Window();
-    ConnectAndStart(f);
+    f.ConnectAndStart();
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.IsConnected(); }, 20000));
     EXPECT_FALSE(w.IsMeasuring());
@@ -106,7 +97,7 @@ TEST(LinkHealth, ABallThatFallsSilentWhilePausedKeepsItsLinesAndDisconnectEndsTh
     WindowFixture f(LinkSettings(ball.Path(), 600));
     LinkLog log(f.Folder().Path(QStringLiteral("mirelvane.log")));
     TfmMain& w = f.Window();
-    ConnectAndStart(f);
+    f.ConnectAndStart();
     Choose(w, w.acDevicePause);
     ASSERT_TRUE(w.acDevicePause->isChecked());
 
@@ -136,7 +127,7 @@ TEST(LinkHealth, ARestartOfTheBallAndAStopBehindABacklogKeepEverySampleInRisingT
     ASSERT_TRUE(ball.IsRunning());
     WindowFixture f(LinkSettings(ball.Path(), 0));
     TfmMain& w = f.Window();
-    ConnectAndStart(f);
+    f.ConnectAndStart();
     Choose(w, w.acDevicePause);
     const tMeasureThread* thread = w.Device()->MeasureThread();
     ASSERT_TRUE(QTest::qWaitFor([&] { return thread->LinesRead() >= 3000; }, 60000));
