@@ -49,7 +49,8 @@ void tBallPeer::Record(const char* data, size_t count) {
 void tBallPeer::Run(const volatile std::sig_atomic_t& stop) {
     while (!stop) {
         if (unplugged_) {
-            ::poll(nullptr, 0, 10);
+            const bool replugDue = options_.replugAfterMs >= 0 && !replugged_;
+            ::poll(nullptr, 0, replugDue ? 10 : 100);
             ReplugWhenDue();
             continue;
         }
