@@ -26,6 +26,7 @@ const char* const kBuiltInConstants[][2] = {
     {"LC_LINK_LOST_NOTICE", "Связь с мячом потеряна на %1 с. Запись сохранена."},
     {"LC_LOST_LINES", "потеряно: %1"},
     {"LC_NO_COM_PORTS", "COM-порты в системе не обнаружены."},
+    {"LC_ORIENTATION", "Ориентация мяча: крен, тангаж, рыскание"},
     {"LC_PORT_ACCESS_GROUP",
      "%port: нет прав на открытие порта. Его могут открывать участники группы «%group». "
      "Добавьте себя в группу командой\nsudo adduser $USER %group\nзатем выйдите из системы и "
@@ -54,6 +55,17 @@ const char* const kBuiltInConstants[][2] = {
     {"LC_SENS_6", "фх"},  // both letters Cyrillic
     {"LC_SENS_7", "фy"},
     {"LC_SENS_8", "фz"},
+    {"LC_STAT_CHANNEL", "Канал"},
+    {"LC_STAT_COUNT", "Отсчетов"},
+    {"LC_STAT_DEVIATION", "Ст. откл."},
+    {"LC_STAT_EXPORT", "Также записать статистику (имя-stats.csv)"},
+    {"LC_STAT_MAX", "Максимум"},
+    {"LC_STAT_MEAN", "Среднее"},
+    {"LC_STAT_MIN", "Минимум"},
+    {"LC_STAT_RATE", "Изм. за 1 с"},
+    {"LC_STAT_RMS", "СКЗ"},
+    {"LC_STAT_SPAN", "Размах"},
+    {"LC_STAT_TITLE", "Статистика от начала отсчета до курсора"},
 };
 
 // The English texts serve an interface that a language file has made English, so that its

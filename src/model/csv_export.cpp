@@ -96,7 +96,11 @@ std::optional<QByteArray> BuildExportFile(const tExportSource& s) {
 tExportResult ExportRecord(const QString& fileName, const tExportSource& source) {
     const std::optional<QByteArray> content = BuildExportFile(source);
     if (!content) return {tExportResult::NoData, ExportNoDataMessage()};
-    const tAtomicWriteResult written = AtomicWriteFile(fileName, *content);
+    return WriteExportFile(fileName, *content);
+}
+
+tExportResult WriteExportFile(const QString& fileName, const QByteArray& content) {
+    const tAtomicWriteResult written = AtomicWriteFile(fileName, content);
     switch (written.stage) {
         case tAtomicWriteResult::Ok:
             return {};

@@ -44,6 +44,8 @@ struct tExportResult {
 // Builds the file and replaces `fileName` with it at once: on any failure an existing file keeps
 // its old content. NoData writes nothing and carries the "no data" notice.
 tExportResult ExportRecord(const QString& fileName, const tExportSource& source);
+// Replaces `fileName` with `content` as ExportRecord does, with the same error texts.
+tExportResult WriteExportFile(const QString& fileName, const QByteArray& content);
 
 // The texts of the export's message boxes.
 QString ExportNoDataMessage();  // string 5004, shown with the caption of string 20001

@@ -11,4 +11,9 @@ public:
     virtual double Time(int index) const = 0;
     // The channel's value at the sample, as plotted.
     virtual double Value(int channel, int index) const = 0;
+    // The channel's values at `count` samples from `first` on, into `out`: a long pass reads a
+    // block per call instead of a call per value.
+    virtual void ReadValues(int channel, int first, int count, double* out) const {
+        for (int i = 0; i < count; ++i) out[i] = Value(channel, first + i);
+    }
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 #include "lang/builtin_texts.h"
@@ -14,6 +15,10 @@ public:
     double Time(int index) const override { return times_[static_cast<size_t>(index)]; }
     double Value(int channel, int index) const override {
         return values_[channel][static_cast<size_t>(index)];
+    }
+    void ReadValues(int channel, int first, int count, double* out) const override {
+        const auto begin = values_[channel].begin() + first;
+        std::copy(begin, begin + count, out);
     }
 
     void Append(const tSample& sample);

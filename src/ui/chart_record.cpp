@@ -9,3 +9,8 @@ double tChartRecord::Time(int index) const { return master_->Series(0)->Points()
 double tChartRecord::Value(int channel, int index) const {
     return master_->Series(channel)->Points()->ValueAt(index);
 }
+
+void tChartRecord::ReadValues(int channel, int first, int count, double* out) const {
+    const tSeriesData* points = master_->Series(channel)->Points();
+    for (int i = 0; i < count; ++i) out[i] = points->ValueAt(first + i);
+}

@@ -13,6 +13,7 @@ public:
     int Count() const override;
     double Time(int index) const override;
     double Value(int channel, int index) const override;
+    void ReadValues(int channel, int first, int count, double* out) const override;
 
 private:
     const TChart* master_;

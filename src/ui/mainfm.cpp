@@ -52,11 +52,14 @@ TfmMain::TfmMain(const QString& programPath, QWidget* parent, tLanguageManager* 
     // Review of a stopped record and the export.
     SetUpMarkCallouts();
     CreateSaveDialog();
+    CreateAnalysis();
+    // After the analysis strip, which finds the chart row first in the central layout.
     CreateLinkHealth();
 
     setWindowTitle(QStringLiteral("Mirelvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/mirelvane.svg")));
     settings_->Load(tFileLocations(programPath).PrepareSettingsFile());
+    ApplyAnalysisSettings();
     lbTime->setText(QString());
     pcChart->setTabVisible(pcChart->indexOf(TabSheet2), false);
     pcChart->setCurrentWidget(tsAccGyro);

@@ -11,6 +11,7 @@
 #include "lang/language_controller.h"
 #include "model/sample_clock.h"
 #include "model/sample_decoder.h"
+#include "model/span_statistics.h"
 #include "ui/axis_limits.h"
 #include "ui/time_marks.h"
 
@@ -32,6 +33,9 @@ class QToolButton;
 class QWidget;
 class TChart;
 class TChartSeries;
+class TOrientationView;
+class TStatisticsPanel;
+class QCheckBox;
 class TSaveDialog;
 class TSlimTrackBar;
 class TValueListEditor;
@@ -143,6 +147,23 @@ public:
     void acFileExportExecute();
     // The save dialog of the export (a QFileDialog); it lives as long as the window.
     TSaveDialog* sd = nullptr;
+    // Its check box that asks for the statistics file beside the data; off at first.
+    QCheckBox* cbExportStatistics = nullptr;
+
+    // --- analysis (mainfm_analysis.cpp): the statistics between origin and cursor and the
+    // orientation view
+    // Brings the statistics and the orientation view up to the record, the markers, the
+    // visible channels and the page in view.
+    void RefreshAnalysis();
+    // The orientation view shows the sample at `index` (nothing happens for a sample that the
+    // record does not hold).
+    void ShowOrientationAt(int index);
+    void acViewOrientationExecute();
+    // The channels whose statistics the table shows: the visible ones of the page in view.
+    QVector<int> StatisticsChannels() const;
+    QAction* acViewOrientation = nullptr;
+    TStatisticsPanel* pnStatistics = nullptr;
+    TOrientationView* pbOrientation = nullptr;
 
     // --- interface language and the about window (mainfm_language.cpp)
     tLanguageManager& Languages() const;
@@ -304,6 +325,9 @@ private:
     void ShowLostLines();
     void ShowLinkNotice(const QString& text);
     void DecodePackets(const tPacketQueue& queue);
+    void CreateAnalysis();
+    void ApplyAnalysisSettings();
+    void RetranslateAnalysis();
 
     // Interface language: the set-up of FormCreate, the texts bound to their components and
     // the language menu (mainfm_language.cpp).
@@ -333,6 +357,8 @@ private:
     qint64 lastSampleMs_ = 0;
     // The master series' points, in channel order; the containers live as long as the charts.
     tSeriesData* masterPoints_[kChannelCount] = {};
+    // The statistics table's summaries of the record, made anew when the record is cleared.
+    tSpanStatistics statistics_;
     bool askOnClose_ = true;
     bool connecting_ = false;
     // The enabling rules, in the order the idle handler runs them.

@@ -1,9 +1,11 @@
 // The export of a stopped record into a tab-separated file.
+#include <QCheckBox>
 #include <QMessageBox>
 
 #include "ui/handler_error.h"
 #include "lang/builtin_texts.h"
 #include "model/csv_export.h"
+#include "model/statistics_file.h"
 #include "ui/chart.h"
 #include "ui/chart_record.h"
 #include "ui/mainfm.h"
@@ -13,6 +15,7 @@ void TfmMain::CreateSaveDialog() {
     sd = new TSaveDialog(this, QStringLiteral("sd"));
     sd->setDefaultSuffix(QStringLiteral("csv"));
     sd->setNameFilters({QStringLiteral("CSV-файлы (*.csv)"), QStringLiteral("Все файлы (*.*)")});
+    cbExportStatistics = sd->AddCheckBox(QStringLiteral("cbExportStatistics"));
 }
 
 void TfmMain::acFileExportExecute() {
@@ -34,7 +37,9 @@ void TfmMain::acFileExportExecute() {
     }
     QString fileName;
     if (!sd->Choose(fileName)) return;
-    const tExportResult result = ExportRecord(fileName, source);
+    tExportResult result = ExportRecord(fileName, source);
+    if (result.ok() && cbExportStatistics->isChecked())
+        result = ExportStatistics(StatisticsFileName(fileName), source);
     // The report of an error that ends a handler, shown here rather than thrown through Qt's
     // signal code.
     if (!result.ok()) ShowHandlerError(result.message);

@@ -311,6 +311,7 @@ void TfmMain::ApplyLanguage(int index) {
     SelectDesignedRanges();
     if (id == base) {
         if (!reapplies) LangControllerLanguageChanged();
+        RetranslateAnalysis();
         return;
     }
     languages.SelectLanguage(id);
@@ -321,6 +322,7 @@ void TfmMain::ApplyLanguage(int index) {
     SelectDesignedRanges();
     SetThreadUILanguage(languages.GetCurrentLanguage());
     ApplyQtTranslation(languages.GetCurrentLanguage());
+    RetranslateAnalysis();
 }
 
 // The entries selected in the window's design ("± 2g", "2000 °/сек"); the ranges' change

@@ -42,6 +42,7 @@ void TfmMain::AppendSample(const tSample& sample) {
 void TfmMain::ShowChunkEnd(float time) {
     for (TChart* chart : Charts()) ScrollTimeAxis(chart, time);
     ShowChannelRows(MasterSeries(0)->Count() - 1);
+    ShowOrientationAt(MasterSeries(0)->Count() - 1);
 }
 
 void TfmMain::ShowChannelRows(int index) {
@@ -81,6 +82,7 @@ void TfmMain::PrepareLiveChart(TChart* chart) {
     chart->BottomAxis()->setRange(TimeWindow.Min, TimeWindow.Max);
     chart->SetClickHandler(nullptr);
     chart->SetAfterDrawHandler(nullptr);
+    statistics_.Reset();
     for (int i = 0; i < chart->SeriesCount(); ++i) {
         chart->Series(i)->Points()->Release();
         chart->Series(i)->Marks().Clear();
@@ -112,6 +114,7 @@ void TfmMain::chSeriesClickCheck(QListWidgetItem*) {
         chart->RefreshLegend();
     }
     RepaintVisibleChart();
+    RefreshAnalysis();
 }
 
 void TfmMain::chAllGetLegendText(TChart* chart, QString& text, int index) {

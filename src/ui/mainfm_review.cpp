@@ -112,6 +112,7 @@ void TfmMain::chAccGyroClick(TChart* Sender) {
         vleData->SetValue(TimeSpanRowKey(), rows->dt);
         vleData->EndUpdate();
     }
+    RefreshAnalysis();
 }
 
 void TfmMain::chAccGyroAfterDraw(TChart* Sender, QPainter& painter) {

@@ -125,6 +125,7 @@ void TfmMain::acDeviceStartExecute() {
     Device()->StartMeasure();
     tmStart->start();
     RepaintVisibleChart();
+    RefreshAnalysis();
 }
 
 void TfmMain::ApplyStartLimits() {
@@ -160,6 +161,7 @@ void TfmMain::StopMeasurement() {
     lbTime->setText(QString());
     for (TChart* chart : Charts()) EnableChartReview(chart);
     RepaintVisibleChart();
+    RefreshAnalysis();
 }
 
 void TfmMain::tmStartTimer() {

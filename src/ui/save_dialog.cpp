@@ -1,6 +1,8 @@
 #include "ui/save_dialog.h"
 
+#include <QCheckBox>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QLineEdit>
 #include <QMessageBox>
 
@@ -19,6 +21,22 @@ bool TSaveDialog::Choose(QString& fileName) {
     lastFileName_ = selectedFiles().constFirst();
     fileName = lastFileName_;
     return true;
+}
+
+QCheckBox* TSaveDialog::AddCheckBox(const QString& name) {
+    auto* box = new QCheckBox(this);
+    box->setObjectName(name);
+    unplaced_ << box;
+    PlaceCheckBoxes();
+    return box;
+}
+
+// Qt builds the dialog's own layout lazily; boxes added before it exists wait for the show.
+void TSaveDialog::PlaceCheckBoxes() {
+    auto* grid = qobject_cast<QGridLayout*>(layout());
+    if (!grid) return;
+    for (QCheckBox* box : unplaced_) grid->addWidget(box, grid->rowCount(), 0, 1, -1);
+    unplaced_.clear();
 }
 
 void TSaveDialog::accept() {
@@ -42,6 +60,7 @@ void TSaveDialog::accept() {
 void TSaveDialog::showEvent(QShowEvent* event) {
     // The dialog's own widgets exist once it shows.
     if (!watchingName_) KeepNameOnFilterChange();
+    PlaceCheckBoxes();
     QFileDialog::showEvent(event);
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QFileDialog>
+#include <QList>
+
+class QCheckBox;
 
 // The export's save dialog: Qt's own file dialog (the same on every desktop), without an
 // overwrite question, that stays open while the chosen name lies in a folder that does not
@@ -14,6 +17,8 @@ public:
     const QString& LastFileName() const { return lastFileName_; }
     // Shows the dialog; true with `fileName` set when the user chose a file.
     bool Choose(QString& fileName);
+    // A check box under the dialog's own fields, unchecked.
+    QCheckBox* AddCheckBox(const QString& name);
 
 protected:
     void accept() override;
@@ -21,10 +26,12 @@ protected:
 
 private:
     void KeepNameOnFilterChange();
+    void PlaceCheckBoxes();
 
     QString lastFileName_;
     // The name field's text and the one before it.
     QString name_;
     QString previousName_;
     bool watchingName_ = false;
+    QList<QCheckBox*> unplaced_;
 };

@@ -64,7 +64,7 @@ TEST(WindowLanguage, EveryTranslatableTextReachesItsComponentAndComesBack) {
     MessageBoxAnswerer answerer;
     TfmMain& w = f.Build();
     ASSERT_TRUE(answerer.seen().isEmpty()) << answerer.seen()[0].text.toStdString();
-    ASSERT_EQ(w.LangController->Count(), 176);
+    ASSERT_EQ(w.LangController->Count(), 179);
     for (const tTranslatableText& text : MainWindowTexts()) {
         if (IsRewrittenText(text.id)) continue;
         EXPECT_EQ(w.WindowText(text.id), MarkerText(text, false)) << text.id;

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWidget>
+
+class QPainter;
+
+// The ball drawn as a sphere with its body axes (x red, y green, z blue) over the world's
+// horizon ring, turned by roll, pitch and yaw (see model/orientation.h for the order). Drawn
+// with QPainter alone, so that it shows over remote X and on a virtual screen.
+class TOrientationView : public QWidget {
+    Q_OBJECT
+public:
+    explicit TOrientationView(QWidget* parent = nullptr);
+
+    // Angles in degrees; repaints (at the screen's next frame) only when they changed.
+    void SetAngles(double roll, double pitch, double yaw);
+    double Roll() const { return roll_; }
+    double Pitch() const { return pitch_; }
+    double Yaw() const { return yaw_; }
+
+    // Draws the picture into a rectangle of this size at the painter's origin.
+    void Render(QPainter& painter, const QSize& size) const;
+    // Where body axis 0..2 (x, y, z) ends in that picture.
+    QPointF AxisEnd(int axis, const QSize& size) const;
+
+    QSize sizeHint() const override { return {150, 150}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    double roll_ = 0;
+    double pitch_ = 0;
+    double yaw_ = 0;
+};
