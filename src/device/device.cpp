@@ -148,14 +148,20 @@ bool tDevice::Identify() {
 }
 
 bool tDevice::StartMeasure() {
-    if (!thread_) thread_ = std::make_unique<tMeasureThread>(&port_);
+    if (!thread_)
+        thread_ = std::make_unique<tMeasureThread>(&port_, SettingOrDefault("LostTimeout", 2000));
     return true;
 }
 
-bool tDevice::StopMeasure() {
+bool tDevice::LinkLost() const { return thread_ && thread_->LinkLost(); }
+
+QByteArray tDevice::LossReason() const { return thread_ ? thread_->LossReason() : QByteArray(); }
+
+bool tDevice::StopMeasure(tPacketQueue* rest) {
     if (thread_) {
         thread_->Terminate();
         thread_->WaitFor();
+        if (rest) thread_->TakePackets(*rest);
         thread_.reset();
     }
     const bool written = Transact("T\r\n", 3, kExchangeTimeoutMs, 0, nullptr);

@@ -39,11 +39,18 @@ public:
     // After a failed Identify: true when something answered, but not as the ball does.
     bool ReplyWasWrong() const { return replyWasWrong_; }
 
-    // Starts the stream thread, which writes "S\r\n" and begins to read. Always true.
+    // Starts the stream thread, which writes "S\r\n" and begins to read. Always true. The
+    // setting "LostTimeout" (ms, default 2000) is the silence after which the ball counts as
+    // gone.
     bool StartMeasure();
-    // Ends and destroys the stream thread, writes "T\r\n", waits 300 ms and purges. The result
-    // is that of the write.
-    bool StopMeasure();
+    // Ends and destroys the stream thread, writes "T\r\n", waits 300 ms and purges. The chunks
+    // the thread read before it ended go to the end of `rest` when given. The result is that
+    // of the write.
+    bool StopMeasure(tPacketQueue* rest = nullptr);
+    // True when the stream thread found the ball gone (hang-up, a failing port, or silence).
+    bool LinkLost() const;
+    // What showed the loss, or "".
+    QByteArray LossReason() const;
     bool IsMeasuring() const { return thread_ != nullptr; }
     const QString& GetPortName() const { return portName_; }
     // Moves the stream thread's chunks to the end of `queue`; returns queue.size(), or 0 with the

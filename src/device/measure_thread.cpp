@@ -6,6 +6,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -38,7 +39,10 @@ QByteArray FooterEntry(const tStreamCutter& cutter) {
 }
 }  // namespace
 
-tMeasureThread::tMeasureThread(tSerialPort* port) : port_(port) { Start(); }
+tMeasureThread::tMeasureThread(tSerialPort* port, int lostTimeoutMs)
+    : port_(port), lostTimeoutMs_(lostTimeoutMs), lastByte_(std::chrono::steady_clock::now()) {
+    Start();
+}
 
 tMeasureThread::~tMeasureThread() {
     EndThread();
@@ -79,10 +83,35 @@ void tMeasureThread::Execute() {
         port_->SetTimeouts(timeouts);
     }
     tStreamCutter cutter;
+    lastByte_ = std::chrono::steady_clock::now();
     while (!Terminated()) {
         WritePostedCommand();
-        ReadPass(cutter);
+        if (!ReadPass(cutter)) return;
     }
+    // What the port holds at the stop request came before it: one more read without waiting.
+    timeouts.ReadTotalMs = 0;
+    port_->SetTimeouts(timeouts);
+    ReadPass(cutter);
+}
+
+bool tMeasureThread::CheckLink(bool ok, int received) {
+    const auto now = std::chrono::steady_clock::now();
+    if (received > 0) lastByte_ = now;
+    QByteArray reason;
+    if (Terminated()) return true;  // a stop, not a loss
+    if (!ok) {
+        const int error = port_->LastError();
+        if (error == EIO || error == ENXIO || error == ENODEV)
+            reason = "port failed: " + port_->LastErrorText().toUtf8();
+    }
+    if (reason.isEmpty() && lostTimeoutMs_ > 0 &&
+        now - lastByte_ >= std::chrono::milliseconds(lostTimeoutMs_))
+        reason = "no byte for " + QByteArray::number(lostTimeoutMs_) + " ms";
+    if (reason.isEmpty()) return true;
+    // The window logs the loss once; the thread reads no more, so nothing repeats it.
+    lossReason_ = reason;
+    linkLost_.store(true, std::memory_order_release);
+    return false;
 }
 
 bool tMeasureThread::WriteStartRequest() {
@@ -112,7 +141,7 @@ void tMeasureThread::WritePostedCommand() {
         LogFile->Write("COMMAND WRITTEN");
 }
 
-void tMeasureThread::ReadPass(tStreamCutter& cutter) {
+bool tMeasureThread::ReadPass(tStreamCutter& cutter) {
     const auto passStart = std::chrono::steady_clock::now();
     tPacket packet;
     packet.data.reset(new char[tPacket::kChunkSize]());
@@ -132,18 +161,23 @@ void tMeasureThread::ReadPass(tStreamCutter& cutter) {
 
     if (cut.length > 0) {
         packet.length = cut.length;
+        const char* bytes = packet.data.get();
+        linesRead_.fetch_add(std::count(bytes, bytes + cut.length, '\n'),
+                             std::memory_order_relaxed);
         std::lock_guard<std::mutex> guard(queueLock_);
         queue_.push_back(std::move(packet));
     } else {
         LogFile->Write("Invalid data recv :");
     }
 
+    if (!CheckLink(ok, received)) return false;
     if (!ok) {
-        // A port that is gone fails every read at once; wait out the read period instead of
-        // spinning.
+        // A port that fails every read at once is waited out for the read period instead of
+        // spun on.
         const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
                                std::chrono::steady_clock::now() - passStart)
                                .count();
         if (spent < kReadPeriodMs) SleepUnlessTerminated(kReadPeriodMs - static_cast<int>(spent));
     }
+    return true;
 }

@@ -53,14 +53,16 @@ bool tSerialPort::Open(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return Fail();
-    // TIOCEXCL keeps other opens out (root passes it); flock also stops root, and tells of a
-    // holder that opened the port before us.
-    if (::isatty(fd)) (void)::ioctl(fd, TIOCEXCL);
+    // flock stops root too and tells of a holder that opened the port before us; TIOCEXCL
+    // keeps other opens out (root passes it). The lock comes first: the exclusive flag is the
+    // terminal's, not the descriptor's, and set on a port that another program holds it would
+    // stay behind when this descriptor closes.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         lastError_ = (errno == EWOULDBLOCK) ? EBUSY : errno;
         ::close(fd);
         return false;
     }
+    if (::isatty(fd)) (void)::ioctl(fd, TIOCEXCL);
     fd_ = fd;
     lastError_ = 0;
     return true;

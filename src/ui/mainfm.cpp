@@ -20,6 +20,7 @@
 #include "app/int_conversion.h"
 #include "app/settings.h"
 #include "device/device.h"
+#include "device/reconnect_watch.h"
 #include "lang/builtin_texts.h"
 #include "model/record_journal.h"
 #include "ui/chart.h"
@@ -53,6 +54,8 @@ TfmMain::TfmMain(const QString& programPath, QWidget* parent, tLanguageManager* 
     SetUpMarkCallouts();
     CreateSaveDialog();
     CreateAnalysis();
+    // After the analysis strip, which finds the chart row first in the central layout.
+    CreateLinkHealth();
 
     setWindowTitle(QStringLiteral("Mirelvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/mirelvane.svg")));

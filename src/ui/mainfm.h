@@ -9,9 +9,11 @@
 #include "device/device_connector.h"
 #include "lang/builtin_texts.h"
 #include "lang/language_controller.h"
+#include "model/sample_clock.h"
 #include "model/sample_decoder.h"
 #include "model/span_statistics.h"
 #include "ui/axis_limits.h"
+#include "ui/time_marks.h"
 
 class QAction;
 class QColor;
@@ -39,6 +41,7 @@ class TSlimTrackBar;
 class TValueListEditor;
 class tSeriesData;
 class tDevice;
+class tReconnectWatch;
 class tSettings;
 class tRecordJournal;
 class tSeriesSink;
@@ -190,6 +193,21 @@ public:
     QString WindowText(int id) const;
     std::unique_ptr<tLanguageController> LangController;
 
+    // --- link health (mainfm_link.cpp): a lost ball, the watch for its return, lost lines and
+    // restarts of the ball's clock.
+    // Every event of the link (loss, reconnect, gap, restart, the counts at Stop) goes here.
+    void NoteLinkEvent(const QString& kind, const QString& detail);
+    bool IsWatchingForBall() const;
+    // The record's time base; its counts are those of the running or last measurement.
+    const tSampleClock& SampleClock() const { return clock_; }
+    long long DamagedLines() const { return damagedLines_; }
+    // The restart and gap marks of the charts.
+    const tTimeMarks& TimeMarks() const { return timeMarks_; }
+    // A notice over the charts (a lost, returned or restarted ball); hidden without one.
+    QLabel* lbLinkNotice = nullptr;
+    // The lost and damaged lines of the measurement, in the status bar.
+    QLabel* lbLostLines = nullptr;
+
     // The four charts in the order the session steps visit them.
     QVector<TChart*> Charts() const;
     // The master series of a channel (0..8).
@@ -318,7 +336,8 @@ private:
     // A record that was read from a file, shown as a record just stopped.
     void InstallRecord(tSeriesSink& sink, const tRecordInfo& info);
     // A record to review: one that streamed from the connected ball, or one opened from a file.
-    bool HasReviewRecord() const { return IsConnected() || openedRecord_; }
+    // A record to review: the ball's, one opened from a file, or the one a lost ball left.
+    bool HasReviewRecord() const { return IsConnected() || openedRecord_ || lostRecordKept_; }
     // Motor, battery and clock: their components' signals to their handlers.
     void ConnectMotor();
     void ConnectBattery();
@@ -327,6 +346,17 @@ private:
     void SetUpMarkCallouts();
     void DrawMarkCallouts(TChart* chart, QPainter& painter) const;
     void CreateSaveDialog();
+    // Link health (mainfm_link.cpp).
+    void CreateLinkHealth();
+    void ResetLinkHealth();
+    bool HandleLinkLoss();
+    void BallCameBack(std::unique_ptr<tDevice> device);
+    void ContinueMeasurement();
+    bool CancelBallWatch();
+    void PlaceChunkTimes(tChunkResult& chunk);
+    void ShowLostLines();
+    void ShowLinkNotice(const QString& text);
+    void DecodePackets(const tPacketQueue& queue);
     void CreateAnalysis();
     void ApplyAnalysisSettings();
     void RetranslateAnalysis();
@@ -347,6 +377,16 @@ private:
     // Splits the chunks, scans the lines and keeps the relative readings' references; the
     // channels it reads relatively are those checked in pmZero.
     tSampleDecoder decoder_;
+    tSampleClock clock_;
+    tTimeMarks timeMarks_;
+    std::unique_ptr<tReconnectWatch> ballWatch_;
+    long long damagedLines_ = 0;
+    // A measurement ran when the ball was lost: its return continues the record.
+    bool resumeOnReturn_ = false;
+    // The record of a lost ball stays open to review until the next connect or disconnect.
+    bool lostRecordKept_ = false;
+    double gapFrom_ = -1;
+    qint64 lastSampleMs_ = 0;
     // The master series' points, in channel order; the containers live as long as the charts.
     tSeriesData* masterPoints_[kChannelCount] = {};
     // The statistics table's summaries of the record, made anew when the record is cleared.

@@ -26,8 +26,10 @@ void TfmMain::DecodeChunk(const char* bytes, int length) {
     for (int k = 0; k < kChannelCount; ++k) decoder_.SetRelative(k, pmZeroItems[k]->isChecked());
     JournalChunk(bytes, length);
     const bool wasEmpty = MasterSeries(0)->Count() == 0;
-    const tChunkResult chunk = decoder_.DecodeChunk(bytes, length, MasterSeries(0)->Count(),
-                                                    tDecodeLog{LogFile, LogMeasureEnabled()});
+    tChunkResult chunk = decoder_.DecodeChunk(bytes, length, MasterSeries(0)->Count(),
+                                              tDecodeLog{LogFile, LogMeasureEnabled()});
+    // The record's times rise whatever the ball's clock does, so every sample is appended.
+    PlaceChunkTimes(chunk);
     for (const tSample& sample : chunk.samples) AppendSample(sample);
     for (int k = 0; k < kChannelCount; ++k) ZeroRef[k] = decoder_.ZeroRef(k);
     if (wasEmpty && !chunk.samples.empty()) JournalZeroRefs();

@@ -89,6 +89,12 @@ void TfmMain::DisconnectDevice() {
 }
 
 void TfmMain::acDeviceConnectExecute() {
+    lostRecordKept_ = false;
+    if (CancelBallWatch()) {
+        acDeviceConnect->setChecked(false);
+        StatusPanel(3)->setText(LangConst(QStringLiteral("LC_CONN_NONE")));
+        return;
+    }
     if (IsConnected()) {
         // The stream ends as Stop ends it before its port goes away.
         if (IsMeasuring()) StopMeasurement();
@@ -113,6 +119,7 @@ void TfmMain::acDeviceStartExecute() {
     decoder_.ResetZeroRef();
     lbTime->setText(QString());
     for (TChart* chart : Charts()) PrepareLiveChart(chart);
+    ResetLinkHealth();
     ApplyStartLimits();
     OffTimeElapsed = 0;
     openedRecord_ = false;
@@ -146,7 +153,16 @@ void TfmMain::acDeviceStopExecute() { StopMeasurement(); }
 
 void TfmMain::StopMeasurement() {
     tmStart->stop();
-    if (Device()) Device()->StopMeasure();
+    if (Device()) {
+        // What the stream thread read before the stop goes on the record, also while paused.
+        tPacketQueue rest;
+        Device()->TakePackets(rest);
+        Device()->StopMeasure(&rest);
+        DecodePackets(rest);
+        NoteLinkEvent(QStringLiteral("lines"), QStringLiteral("%1 lost, %2 damaged")
+                                                   .arg(clock_.LostLines())
+                                                   .arg(damagedLines_));
+    }
     CloseJournal();
     ZeroMarkerIndex = -1;
     CursorIndex = -1;
@@ -158,13 +174,13 @@ void TfmMain::StopMeasurement() {
 
 void TfmMain::tmStartTimer() {
     CheckJournal();
+    // A lost ball is noticed also while paused.
+    if (HandleLinkLoss()) return;
     if (!IsConnected() || acDevicePause->isChecked()) return;
     tPacketQueue queue;
     if (Device()->TakePackets(queue) == 0) return;
     // Each chunk's block is freed as the queue goes, also when a decode fails half-way.
-    for (const tPacket& packet : queue) {
-        if (packet.Data()) DecodeChunk(packet.Data(), packet.Length());
-    }
+    DecodePackets(queue);
     RepaintVisibleChart();
 }
 

@@ -17,7 +17,8 @@ void TfmMain::UpdateActions() {
 
 void TfmMain::acDeviceConnectUpdate() {
     const bool connected = IsConnected();
-    acDeviceConnect->setChecked(connected);
+    // While the lost ball is watched for, the action stays down: it cancels the watch.
+    acDeviceConnect->setChecked(connected || IsWatchingForBall());
     trMotor->setEnabled(connected);
     bbPulse->setEnabled(connected);
     vlePulse->setEnabled(connected);

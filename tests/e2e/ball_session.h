@@ -70,11 +70,7 @@ inline void Choose(TfmMain& w, QAction* action) {
 // Connects to the ball, records until it has sent all its lines, and stops.
 inline void RecordFromBall(WindowFixture& f, int lines) {
     TfmMain& w = f.Window();
-    f.Show();
-    Choose(w, w.acDeviceConnect);
-    ASSERT_TRUE(w.IsConnected());
-    Choose(w, w.acDeviceStart);
-    ASSERT_TRUE(w.IsMeasuring());
+    f.ConnectAndStart();
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.MasterSeries(0)->Count() >= lines; }, 60000));
     Choose(w, w.acDeviceStop);
     ASSERT_FALSE(w.IsMeasuring());

@@ -164,7 +164,7 @@ TEST(LiveDisplay, ARelativeChannelKeepsItsFirstPointAbsolute) {
     EXPECT_DOUBLE_EQ(w.MasterSeries(0)->Points()->ValueAt(2), 9.81 * 100 / 32768.0);
 }
 
-TEST(LiveDisplay, AnOlderPointGoesAfterTheLastPointNotAboveItsTime) {
+TEST(LiveDisplay, AnOlderTimeIsARestartOfTheBallThatTheRecordGoesOnAfter) {
     WindowFixture f;
     TfmMain& w = f.Window();
     StartLive(w);
@@ -172,10 +172,14 @@ TEST(LiveDisplay, AnOlderPointGoesAfterTheLastPointNotAboveItsTime) {
                 Line(5, 0, 500));
     const tSeriesData* points = w.MasterSeries(0)->Points();
     ASSERT_EQ(points->size(), 5);
-    const double expectedRaw[] = {5, 1, 3, 4, 2};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_DOUBLE_EQ(points->ValueAt(i), 9.81 * expectedRaw[i] / 32768.0) << i;
-    EXPECT_DOUBLE_EQ(w.MasterSeries(8)->Points()->TimeAt(4), 2.0);
+    // In arrival order; each restart goes on one period (10 ms while none is known) after the
+    // last point, and the ball's steps count from there.
+    const double expectedTime[] = {1.0, 2.0, 2.01, 2.51, 2.52};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_DOUBLE_EQ(points->ValueAt(i), 9.81 * (i + 1) / 32768.0) << i;
+        EXPECT_NEAR(w.MasterSeries(8)->Points()->TimeAt(i), expectedTime[i], 1e-5) << i;
+    }
+    EXPECT_EQ(w.TimeMarks().RestartCount(), 2);
 }
 
 TEST(LiveDisplay, TheLastVisibleChannelCannotBeHiddenAndHiddenOnesKeepRecording) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAction>
 #include <QApplication>
 #include <QByteArray>
 #include <QRegularExpression>
@@ -36,6 +37,17 @@ public:
         QApplication::setActiveWindow(window_.get());
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    }
+
+    // Shows the window, connects through its action and starts a measurement through its own.
+    void ConnectAndStart() {
+        Show();
+        window_->UpdateActions();
+        window_->acDeviceConnect->trigger();
+        ASSERT_TRUE(window_->IsConnected());
+        window_->UpdateActions();
+        window_->acDeviceStart->trigger();
+        ASSERT_TRUE(window_->IsMeasuring());
     }
 
     // Ends the window as the program does: destruction releases the device.

@@ -30,6 +30,8 @@ public:
     // Advances one sample period and returns the sample line, ending in CR LF.
     std::string NextLine();
     long long TimeMs() const { return timeMs_; }
+    // The clock starts again: the next line carries `ms` (a reset of the ball).
+    void RestartClock(long long ms) { timeMs_ = ms - kSampleMs; }
 
 private:
     void Step(double dt);

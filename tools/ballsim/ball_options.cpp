@@ -30,6 +30,8 @@ const tNumberOption kNumberOptions[] = {
     {"--no-line-end", 0},    {"--no-line-end-bytes", 1}, {"--nul-storm", 0},
     {"--nul-bytes", 1},      {"--unplug-after", 0},   {"--stream-lines", 0},
     {"--battery", 0},        {"--device-time", 0},    {"--seed", 0},
+    {"--replug-after-ms", 0}, {"--replug-device-time", 0}, {"--drop-every", 1},
+    {"--restart-after", 0},
 };
 
 void Store(const std::string& name, long long n, tBallOptions& o) {
@@ -45,6 +47,10 @@ void Store(const std::string& name, long long n, tBallOptions& o) {
     else if (name == "--battery") o.battery = static_cast<int>(n);
     else if (name == "--device-time") o.deviceTime = n;
     else if (name == "--seed") o.seed = static_cast<unsigned>(n);
+    else if (name == "--replug-after-ms") o.replugAfterMs = n;
+    else if (name == "--replug-device-time") o.replugTimeMs = n;
+    else if (name == "--drop-every") o.dropEvery = static_cast<int>(n);
+    else if (name == "--restart-after") o.restartAfter = n;
 }
 
 int Fail(const std::string& message) {
@@ -155,6 +161,14 @@ Faults:
   --nul-bytes B           how many (default 2000)
   --unplug-after N        after N sample lines, close the terminal as if the ball were
                           pulled out; ballsim then waits to be ended
+  --replug-after-ms M     with --unplug-after: M ms after the unplug, come back on a new
+                          terminal (and on the same --link path), not streaming; the
+                          lines' time has counted on meanwhile
+  --replug-device-time MS with --replug-after-ms: the lines after the replug start at
+                          time MS instead, as from a ball that was switched off
+  --drop-every N          every Nth sample line is made but not sent (a lost line)
+  --restart-after N       after N sample lines the lines' time starts again from 1 s, as
+                          after a reset of the ball
   --help                  show this text
 )";
 }

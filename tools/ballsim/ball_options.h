@@ -18,6 +18,10 @@ struct tBallOptions {
     long long nulAfter = -1;      // --nul-storm N: after N lines, a run of NUL bytes
     int nulBytes = 2000;          // --nul-bytes B
     long long unplugAfter = -1;   // --unplug-after N: close the terminal after N lines
+    long long replugAfterMs = -1;   // --replug-after-ms M: a new terminal M ms after the unplug
+    long long replugTimeMs = -1;    // --replug-device-time MS: the line time after the replug
+    int dropEvery = 0;            // --drop-every N: every Nth stream line is not sent
+    long long restartAfter = -1;  // --restart-after N: after N lines the clock starts at 1 s
     long long streamLines = -1;   // --stream-lines N: a stream ends by itself after N lines
     int battery = 87;             // --battery P
     long long deviceTime = 0;     // --device-time MS: the device time at start

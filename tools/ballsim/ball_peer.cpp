@@ -49,7 +49,9 @@ void tBallPeer::Record(const char* data, size_t count) {
 void tBallPeer::Run(const volatile std::sig_atomic_t& stop) {
     while (!stop) {
         if (unplugged_) {
-            ::poll(nullptr, 0, 100);
+            const bool replugDue = options_.replugAfterMs >= 0 && !replugged_;
+            ::poll(nullptr, 0, replugDue ? 10 : 100);
+            ReplugWhenDue();
             continue;
         }
         pollfd p{link_.Master(), POLLIN, 0};
@@ -140,12 +142,41 @@ void tBallPeer::Reply(const std::string& request, const std::string& bytes) {
     output_ += reply;
 }
 
+void tBallPeer::Unplug() {
+    std::fprintf(stderr, "ballsim: unplugged after %lld lines\n", linesSent_);
+    link_.Close();
+    unplugged_ = true;
+    unpluggedAt_ = Clock::now();
+    streaming_ = false;
+    output_.clear();
+    input_.clear();
+    delayed_.clear();
+}
+
+void tBallPeer::ReplugWhenDue() {
+    if (options_.replugAfterMs < 0 || replugged_) return;
+    const auto away = Clock::now() - unpluggedAt_;
+    if (away < std::chrono::milliseconds(options_.replugAfterMs)) return;
+    replugged_ = true;
+    if (!link_.Open(options_.link)) return;  // stays unplugged; the failure is on stderr
+    if (options_.replugTimeMs >= 0) {
+        model_.RestartClock(options_.replugTimeMs);
+    } else {
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(away).count();
+        model_.Idle(static_cast<long long>(ms * options_.speed));
+    }
+    idleSince_ = Clock::now();
+    unplugged_ = false;
+    std::fprintf(stderr, "ballsim: replugged on %s\n", link_.SlavePath().c_str());
+}
+
 void tBallPeer::StartStream() {
     if (streaming_) return;
     const auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - idleSince_);
     model_.Idle(static_cast<long long>(idle.count() * options_.speed));
     streaming_ = true;
     streamLines_ = 0;
+    dropped_ = 0;
 }
 
 void tBallPeer::StopStream() {
@@ -153,6 +184,7 @@ void tBallPeer::StopStream() {
     streaming_ = false;
     idleSince_ = Clock::now();
     std::fprintf(stderr, "ballsim: stream stopped after %lld lines\n", streamLines_);
+    if (dropped_ > 0) std::fprintf(stderr, "ballsim: dropped %lld lines\n", dropped_);
 }
 
 std::string tBallPeer::NextStreamItem() {
@@ -168,20 +200,28 @@ std::string tBallPeer::NextStreamItem() {
 
 void tBallPeer::FillStream(size_t target) {
     while (streaming_ && output_.size() < target) {
-        if (options_.unplugAfter >= 0 && linesSent_ >= options_.unplugAfter) {
+        if (options_.unplugAfter >= 0 && linesSent_ >= options_.unplugAfter && !replugged_) {
             // Sent what came before the unplug, then the terminal goes away.
-            if (!output_.empty()) return;
-            std::fprintf(stderr, "ballsim: unplugged after %lld lines\n", linesSent_);
-            link_.Close();
-            unplugged_ = true;
+            if (output_.empty()) Unplug();
             return;
         }
         if (options_.streamLines >= 0 && streamLines_ >= options_.streamLines) {
             StopStream();
             return;
         }
-        output_ += NextStreamItem();
+        if (options_.restartAfter >= 0 && linesMade_ == options_.restartAfter && !restarted_) {
+            restarted_ = true;
+            model_.RestartClock(1000);
+            std::fprintf(stderr, "ballsim: clock restarted after %lld lines\n", linesMade_);
+        }
+        const std::string item = NextStreamItem();
         ++streamLines_;
+        ++linesMade_;
+        if (options_.dropEvery > 0 && linesMade_ % options_.dropEvery == 0) {
+            ++dropped_;
+            continue;
+        }
+        output_ += item;
         ++linesSent_;
     }
 }

@@ -35,6 +35,8 @@ private:
     void FillStream(size_t target);
     std::string NextStreamItem();
     void SendPaced();
+    void Unplug();
+    void ReplugWhenDue();
     void Record(const char* data, size_t count);
     int PollTimeoutMs() const;
     long long DeviceTimeMs() const;
@@ -53,6 +55,11 @@ private:
     int lateLeft_;
     bool streaming_ = false;
     bool unplugged_ = false;
+    bool replugged_ = false;
+    bool restarted_ = false;
+    Clock::time_point unpluggedAt_;
+    long long linesMade_ = 0;    // sample lines made in all streams, dropped ones too
+    long long dropped_ = 0;      // lines of the current stream made but not sent
     long long streamLines_ = 0;  // lines of the current stream
     long long linesSent_ = 0;    // sample lines queued in all streams
     int recordFd_ = -1;
