@@ -13,6 +13,7 @@
 #include "model/span_statistics.h"
 #include "ui/chart.h"
 #include "ui/chart_record.h"
+#include "bench_window.h"
 #include "ui/mainfm.h"
 #include "ui/orientation_view.h"
 #include "ui/series_data.h"
@@ -26,10 +27,7 @@ std::unique_ptr<TfmMain> window;
 TfmMain& WindowWithHour() {
     static QTemporaryDir folder;
     if (!window) {
-        QFile cfg(folder.filePath(QStringLiteral("mirelvane.cfg")));
-        cfg.open(QIODevice::WriteOnly);
-        cfg.close();
-        window = std::make_unique<TfmMain>(folder.filePath(QStringLiteral("mirelvane")));
+        window = MakeBenchWindow(folder);
         std::mt19937 rng(3);
         std::normal_distribution<double> noise(0, 1);
         for (int i = 0; i < kHourAt100Hz; ++i)
@@ -87,12 +85,5 @@ BENCHMARK(BM_OrientationFrame200)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    InitUiResources();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    window.reset();
-    return 0;
+    return RunWindowBenchmarks(argc, argv, [] { window.reset(); });
 }

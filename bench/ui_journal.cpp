@@ -18,6 +18,7 @@
 #include "app/log_file.h"
 #include "model/record_journal.h"
 #include "ui/chart.h"
+#include "bench_window.h"
 #include "ui/mainfm.h"
 #include "ui/ui_resources.h"
 
@@ -98,10 +99,7 @@ void BM_OpenTenHourJournal(benchmark::State& state) {
         file.write(block);
         state.counters["file_bytes_per_sample"] = double(file.size()) / kSamples;
     }
-    QFile cfg(folder.filePath(QStringLiteral("mirelvane.cfg")));
-    cfg.open(QIODevice::WriteOnly);
-    cfg.close();
-    auto window = std::make_unique<TfmMain>(folder.filePath(QStringLiteral("mirelvane")));
+    auto window = MakeBenchWindow(folder);
     double bytesPerSample = 0;
     for (auto _ : state) {
         const size_t before = HeapInUse();
@@ -117,14 +115,5 @@ BENCHMARK(BM_OpenTenHourJournal)->Unit(benchmark::kMillisecond)->Iterations(1)->
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    InitUiResources();
-    tLogFile log(QStringLiteral("/nonexistent/bench.log"), QStringList{QStringLiteral("bench")});
-    LogFile = &log;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    LogFile = nullptr;
-    return 0;
+    return RunWindowBenchmarks(argc, argv);
 }

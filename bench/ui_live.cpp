@@ -16,6 +16,7 @@
 
 #include "app/log_file.h"
 #include "ui/chart.h"
+#include "bench_window.h"
 #include "ui/mainfm.h"
 #include "ui/ui_resources.h"
 
@@ -62,10 +63,7 @@ std::unique_ptr<TfmMain> window;
 TfmMain& Window() {
     static QTemporaryDir folder;
     if (!window) {
-        QFile cfg(folder.filePath(QStringLiteral("mirelvane.cfg")));
-        cfg.open(QIODevice::WriteOnly);
-        cfg.close();
-        window = std::make_unique<TfmMain>(folder.filePath(QStringLiteral("mirelvane")));
+        window = MakeBenchWindow(folder);
         window->show();
         QApplication::processEvents();
     }
@@ -177,15 +175,5 @@ BENCHMARK(BM_BytesPerRecordedSample)->Unit(benchmark::kMillisecond)->Iterations(
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    InitUiResources();
-    tLogFile log(QStringLiteral("/nonexistent/bench.log"), QStringList{QStringLiteral("bench")});
-    LogFile = &log;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    window.reset();
-    LogFile = nullptr;
-    return 0;
+    return RunWindowBenchmarks(argc, argv, [] { window.reset(); });
 }
