@@ -132,17 +132,18 @@ bool tDevice::Identify() {
     // Slow adapters may need longer than the usual half second for the answer.
     int timeoutMs = SettingOrDefault("CheckTimeout", kExchangeTimeoutMs);
     if (timeoutMs < 1) timeoutMs = kExchangeTimeoutMs;
-    const char* failure = "READ ID FAILED";
+    // The last attempt decides what is reported: no reply, or a reply that is not the ball's.
+    bool replied = false;
     for (int attempt = 1; attempt <= attempts; ++attempt) {
         char reply[kIdReplyLength] = {};
-        if (!Transact("I\r\n", 3, timeoutMs, kIdReplyLength, reply)) {
-            failure = "READ ID FAILED";
-            continue;
+        replied = Transact("I\r\n", 3, timeoutMs, kIdReplyLength, reply);
+        if (replied && std::memcmp(reply, kIdReply, kIdReplyLength) == 0) {
+            replyWasWrong_ = false;
+            return true;
         }
-        if (std::memcmp(reply, kIdReply, kIdReplyLength) == 0) return true;
-        failure = "ID NOT FOUND IN RESPONSE";
     }
-    replyWasWrong_ = std::strcmp(failure, "ID NOT FOUND IN RESPONSE") == 0;
+    replyWasWrong_ = replied;
+    const char* failure = replyWasWrong_ ? "ID NOT FOUND IN RESPONSE" : "READ ID FAILED";
     LogFile->Write("CHECK: " + portName_.toUtf8() + ' ' + failure);
     return false;
 }

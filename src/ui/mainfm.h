@@ -114,6 +114,8 @@ public:
     // --- live display (mainfm_live.cpp)
     void DecodeChunk(const char* bytes, int length);
     void PrepareLiveChart(TChart* chart);
+    // Undoes EnableChartReview: no zoom, pan, clicks or marker lines while samples come.
+    void EndChartReview(TChart* chart);
     void EnableChartReview(TChart* chart);
     void ScrollTimeAxis(TChart* chart, double time);
     void ShowValueRow(TChartSeries* series, const QString& key, const QString& format, int index);

@@ -22,9 +22,11 @@ constexpr int kDefaultRecordKeep = 50;
 
 QString TfmMain::RecordFolder() const {
     const QString folder = settings_->GetSettingByName(QStringLiteral("RecordFolder")).trimmed();
-    if (folder.isEmpty()) return tFileLocations(programPath_).RecordsFolder();
-    // A relative folder lies beside the settings file, as everything of a portable setup does.
-    return QDir(QFileInfo(programPath_).absolutePath()).absoluteFilePath(folder);
+    const tFileLocations locations(programPath_);
+    if (folder.isEmpty()) return locations.RecordsFolder();
+    // A relative folder lies beside the settings file: beside the program when it is portable,
+    // in the user's configuration folder when it is installed.
+    return QFileInfo(locations.SettingsFile()).dir().absoluteFilePath(folder);
 }
 
 void TfmMain::StartJournal() {

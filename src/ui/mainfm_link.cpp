@@ -159,11 +159,7 @@ void TfmMain::ContinueMeasurement() {
     ZeroMarkerIndex = -1;
     CursorIndex = -1;
     lbTime->setText(QString());
-    for (TChart* chart : Charts()) {
-        chart->SetZoomAndPan(false);
-        chart->SetClickHandler(nullptr);
-        chart->SetAfterDrawHandler(nullptr);
-    }
+    for (TChart* chart : Charts()) EndChartReview(chart);
     OffTimeElapsed = 0;
     Device()->StartMeasure();
     tmStart->start();

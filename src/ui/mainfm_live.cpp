@@ -80,11 +80,9 @@ void TfmMain::ShowValueRow(TChartSeries* series, const QString& key, const QStri
 }
 
 void TfmMain::PrepareLiveChart(TChart* chart) {
-    chart->SetZoomAndPan(false);
+    EndChartReview(chart);
     chart->SetTimeAxisAutomatic(false);
     chart->BottomAxis()->setRange(TimeWindow.Min, TimeWindow.Max);
-    chart->SetClickHandler(nullptr);
-    chart->SetAfterDrawHandler(nullptr);
     statistics_.Reset();
     for (int i = 0; i < chart->SeriesCount(); ++i) {
         chart->Series(i)->Points()->Release();

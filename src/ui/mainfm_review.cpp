@@ -89,6 +89,12 @@ void TfmMain::EnableChartReview(TChart* chart) {
         [this](TChart* sender, QPainter& painter) { chAccGyroAfterDraw(sender, painter); });
 }
 
+void TfmMain::EndChartReview(TChart* chart) {
+    chart->SetZoomAndPan(false);
+    chart->SetClickHandler(nullptr);
+    chart->SetAfterDrawHandler(nullptr);
+}
+
 void TfmMain::chAccGyroClick(TChart* Sender) {
     // Where the pointer is now, not where the button went down: a click reads the position
     // when it is handled.
