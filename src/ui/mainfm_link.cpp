@@ -165,4 +165,6 @@ void TfmMain::ContinueMeasurement() {
     tmStart->start();
     ShowLinkNotice(Text("LC_LINK_BACK_NOTICE").arg(SecondsText(gapFrom_)));
     RepaintVisibleChart();
+    // The statistics of the review before the loss no longer hold for a growing record.
+    RefreshAnalysis();
 }
