@@ -118,6 +118,8 @@ TEST(StreamThread, WritesOnlyTheLastOfTwoPostsWithinOneReadPeriod) {
     QByteArray wire;
     ASSERT_TRUE(WaitUntil([&] { return (wire += s.peer.Received()).size() >= 12; }));
     EXPECT_EQ(wire, "P M1:200*0\r\n");
+    // The peer can read the bytes before the thread logs that the write is done.
+    ASSERT_TRUE(WaitUntil([&] { return s.log.Count("COMMAND WRITTEN") > 0; }));
     EXPECT_EQ(s.log.CountStartingWith("WRITING: "), 1);
     EXPECT_EQ(s.log.Count("WRITING: P M1:200*0\r\n"), 1);
     EXPECT_EQ(s.log.Count("COMMAND WRITTEN"), 1);
