@@ -74,16 +74,19 @@ void StartLive(TfmMain& w) {
     for (TChart* chart : w.Charts()) w.PrepareLiveChart(chart);
 }
 
+// Sample line `i` of the stream; lines repeat, so the time stamps are rewritten to keep counting.
+std::string StampedLine(int i) {
+    const std::string& line = Stream().lines[size_t(i) % Stream().lines.size()];
+    return line.substr(0, line.find("tt:")) + "tt:" + std::to_string(int(i * 1000 / kRate)) +
+           "\tb:87\r\n";
+}
+
 // Fills the record with `samples` samples at the ball's rate, through the live path.
 void Record(TfmMain& w, int samples) {
     StartLive(w);
-    const tStream& s = Stream();
     std::string chunk;
     for (int i = 0; i < samples; ++i) {
-        const std::string& line = s.lines[size_t(i) % s.lines.size()];
-        // Lines repeat, so the time stamps are rewritten to keep counting.
-        std::string stamped = line.substr(0, line.find("tt:")) + "tt:" +
-                              std::to_string(int(i * 1000 / kRate)) + "\tb:87\r\n";
+        const std::string stamped = StampedLine(i);
         if (chunk.size() + stamped.size() > kChunkSize) {
             w.DecodeChunk(chunk.data(), int(chunk.size()));
             chunk.clear();
@@ -138,6 +141,28 @@ void BM_RedrawPage30s(benchmark::State& state) {
     StartLive(w);
 }
 BENCHMARK(BM_RedrawPage30s)->Unit(benchmark::kMillisecond);
+
+// A live tick on that page as the drain timer runs it: a chunk of 8 samples (the line rate's
+// share of 100 ms) decoded, the series redrawn where they changed and the widget painted. The
+// ticks fill the window from 5 s to 29 s, so the axes do not move.
+void BM_LiveTick(benchmark::State& state) {
+    TfmMain& w = Window();
+    w.pcChart->setCurrentWidget(w.tsAccGyro);
+    constexpr int kTickSamples = 8;
+    int next = int(5 * kRate);
+    Record(w, next);
+    w.chAccGyro->replot(QCustomPlot::rpImmediateRefresh);
+    for (auto _ : state) {
+        std::string chunk;
+        for (int i = next; i < next + kTickSamples; ++i) chunk += StampedLine(i);
+        next += kTickSamples;
+        w.DecodeChunk(chunk.data(), int(chunk.size()));
+        w.RepaintLiveChart();
+        QApplication::processEvents();
+    }
+    StartLive(w);
+}
+BENCHMARK(BM_LiveTick)->Unit(benchmark::kMillisecond)->Iterations(300)->Repetitions(1);
 
 // An hour of record with the time axis over all of it, as show-all draws it.
 void BM_RedrawShowAllOneHour(benchmark::State& state) {

@@ -1,6 +1,11 @@
 #include "ui/chart.h"
 
 #include <QMouseEvent>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <vector>
 #include <QPainter>
 
 namespace {
@@ -57,6 +62,125 @@ void TChart::SetUpLook() {
     plotLayout()->setRowStretchFactor(1, 0.001);
     legend->setMargins(QMargins(6, 2, 6, 4));
     SetZoomAndPan(false);
+
+    // Three buffers: background and grid; the series; the marks over them, axes, legend.
+    layer(QStringLiteral("main"))->setMode(QCPLayer::lmBuffered);
+    addLayer(QLatin1String(TChart::kMarksLayer), layer(QStringLiteral("main")), limAbove);
+    layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
+    connect(this, &QCustomPlot::afterReplot, this, [this] {
+        drawnFrame_ = FrameKey();
+        KeepDrawnLines();
+    });
+}
+
+TChart::tFrameKey TChart::FrameKey() const {
+    return tFrameKey{size(),           axisRect()->rect(), xAxis->range(), yAxis->range(),
+                     yAxis2->range(),  legend->visible() ? legend->itemCount() : 0,
+                     itemCount()};
+}
+
+void TChart::KeepDrawnLines() {
+    for (QCPLayerable* child : layer(QStringLiteral("main"))->children()) {
+        if (auto* series = qobject_cast<TChartSeries*>(child))
+            series->DrawnLines() = series->realVisibility() ? series->LinePixels()
+                                                            : QVector<QPointF>();
+    }
+}
+
+void TChart::ReplotSeries() {
+    if (!ReplotChangedColumns()) replot(rpQueuedReplot);
+}
+
+namespace {
+// Widens [left, right] to the columns where `drawn` and `now` differ: from the last point they
+// share (the segment that leaves it changed) to the end of either.
+void WidenToChange(const QVector<QPointF>& drawn, const QVector<QPointF>& now, double& left,
+                   double& right) {
+    const qsizetype common = std::min(drawn.size(), now.size());
+    qsizetype same = 0;
+    while (same < common && drawn[same].x() == now[same].x() && drawn[same].y() == now[same].y())
+        ++same;
+    if (same == drawn.size() && same == now.size()) return;
+    for (const QVector<QPointF>* lines : {&drawn, &now}) {
+        for (qsizetype i = std::max<qsizetype>(0, same - 1); i < lines->size(); ++i) {
+            left = std::min(left, (*lines)[i].x());
+            right = std::max(right, (*lines)[i].x());
+        }
+    }
+}
+}  // namespace
+
+bool TChart::ReplotChangedColumns() {
+    // The series' buffer is the second of three, as SetUpLook arranges them.
+    if (mReplotQueued || mPaintBuffers.size() != 3 || hasInvalidatedPaintBuffers() ||
+        !isVisible() || xAxis->rangeReversed() || !(FrameKey() == drawnFrame_))
+        return false;
+    struct tChange {
+        TChartSeries* series;
+        QVector<QPointF> lines;
+    };
+    std::vector<tChange> changes;
+    double left = std::numeric_limits<double>::infinity();
+    double right = -left;
+    for (QCPLayerable* child : layer(QStringLiteral("main"))->children()) {
+        // The plot's layout lives on this layer too; a layout draws nothing itself.
+        if (qobject_cast<QCPLayout*>(child)) continue;
+        auto* series = qobject_cast<TChartSeries*>(child);
+        if (!series) return false;
+        if (!series->realVisibility()) continue;
+        QVector<QPointF> lines = series->LinePixels();
+        WidenToChange(series->DrawnLines(), lines, left, right);
+        changes.push_back({series, std::move(lines)});
+    }
+    if (left > right) return true;
+    // A 3-pixel line with square caps reaches 2 pixels beyond its ends; one more for rounding.
+    constexpr int kReach = 4;
+    const QRect columns = QRect(QPoint(int(std::floor(left)) - kReach, 0),
+                                QPoint(int(std::ceil(right)) + kReach, height() - 1)) &
+                          rect();
+    // The segments that reach those columns are drawn as the layer draws them, clipped to the
+    // plot alone (the raster engine ends a wide line that a clip cuts a little differently),
+    // onto a scratch image; only the changed columns go from there into the series' buffer.
+    const QSize pixels = size() * mBufferDevicePixelRatio;
+    if (scratch_.size() != pixels) {
+        scratch_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        scratch_.setDevicePixelRatio(mBufferDevicePixelRatio);
+    }
+    double drawnFrom = columns.left();
+    for (const tChange& change : changes) {
+        const qsizetype first = TChartSeries::FirstSegmentReaching(change.lines, columns.left() - kReach);
+        if (first < change.lines.size()) drawnFrom = std::min(drawnFrom, change.lines[first].x());
+    }
+    {
+        QCPPainter scratch(&scratch_);
+        scratch.setCompositionMode(QPainter::CompositionMode_Source);
+        scratch.fillRect(QRect(QPoint(int(std::floor(drawnFrom)) - kReach, 0), QPoint(width(), height())),
+                         Qt::transparent);
+        scratch.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        const QRect plot = axisRect()->rect().translated(0, -1);
+        for (tChange& change : changes) {
+            scratch.save();
+            scratch.setClipRect(plot);
+            change.series->DrawFromColumn(&scratch, change.lines, columns.left() - kReach);
+            scratch.restore();
+            change.series->DrawnLines() = std::move(change.lines);
+        }
+    }
+    QCPAbstractPaintBuffer* buffer = mPaintBuffers.at(1).data();
+    std::unique_ptr<QCPPainter> painter(buffer->startPainting());
+    if (!painter || !painter->isActive()) {
+        painter.reset();
+        buffer->donePainting();
+        replot(rpQueuedReplot);
+        return true;
+    }
+    painter->setCompositionMode(QPainter::CompositionMode_Source);
+    painter->drawImage(columns, scratch_, QRectF(QPointF(columns.topLeft()) * mBufferDevicePixelRatio,
+                                                 QSizeF(columns.size()) * mBufferDevicePixelRatio));
+    painter.reset();
+    buffer->donePainting();
+    update(columns);
+    return true;
 }
 
 TChartSeries* TChart::AddSeries(const QString& name, const QString& title, const QColor& colour,

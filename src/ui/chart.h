@@ -22,6 +22,9 @@ public:
 
     explicit TChart(const QString& name, QWidget* parent = nullptr);
 
+    // The layer of the marks over the series (gaps, restarts): it is drawn with the axes.
+    static constexpr const char* kMarksLayer = "marks";
+
     // A series on the left or the right value axis; a null container gives it its own.
     TChartSeries* AddSeries(const QString& name, const QString& title, const QColor& colour,
                             bool rightAxis, QSharedPointer<tSeriesData> data = {});
@@ -60,13 +63,39 @@ public:
     // The area bounded by the axes, in widget coordinates.
     QRect PlotRect() const;
 
+    // The redraw of a live tick. The series have a buffer of their own between the one of the
+    // background and grid and the one of the marks, axes and legend. While the axes, the size
+    // and the legend stay as the last full redraw left them, a tick draws again only the
+    // columns where a series' polyline changed, and repaints only them: the picture is the one
+    // a full redraw gives. Anything else queues a full redraw.
+    void ReplotSeries();
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // What the buffers under and over the series show depends on these alone.
+    struct tFrameKey {
+        QSize size;
+        QRect plot;
+        QCPRange time, left, right;
+        int legendItems = -1;
+        int items = -1;
+        bool operator==(const tFrameKey& o) const {
+            return size == o.size && plot == o.plot && time == o.time && left == o.left &&
+                   right == o.right && legendItems == o.legendItems && items == o.items;
+        }
+    };
+    tFrameKey FrameKey() const;
+    // Draws the changed columns of the series into their buffer; false when it cannot.
+    bool ReplotChangedColumns();
+    void KeepDrawnLines();
     void SetUpLook();
+
+    tFrameKey drawnFrame_;
+    QImage scratch_;
 
     QVector<TChartSeries*> series_;
     tClickHandler onClick_;

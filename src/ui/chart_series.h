@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QSharedPointer>
 #include <QString>
+#include <QVector>
 #include <qcustomplot.h>
 
 #include "model/mark_set.h"
@@ -34,7 +35,18 @@ public:
     bool MarksShown() const { return marksShown_; }
     void SetMarksShown(bool shown) { marksShown_ = shown; }
 
+    // The polyline, in pixels, that a redraw of the series draws now (empty when it draws none).
+    QVector<QPointF> LinePixels() const;
+    // The polyline the chart's buffer holds, which a live tick compares with LinePixels().
+    QVector<QPointF>& DrawnLines() { return drawnLines_; }
+    // The first segment of `lines` (by its start) that reaches column `left` or beyond; the
+    // polyline's x must not fall.
+    static qsizetype FirstSegmentReaching(const QVector<QPointF>& lines, double left);
+    // Draws the segments of `lines` from that one on, as a full redraw draws them.
+    void DrawFromColumn(QCPPainter* painter, const QVector<QPointF>& lines, double left) const;
+
 private:
+    QVector<QPointF> drawnLines_;
     QSharedPointer<tSeriesData> points_;
     tMarkSet marks_;
     bool marksShown_ = false;

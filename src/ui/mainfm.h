@@ -124,6 +124,8 @@ public:
     // Repaints the chart of the page the user sees (the others are brought up to date when
     // their page is shown).
     void RepaintVisibleChart();
+    // The same for a live tick: the series alone while the axes stay where they were.
+    void RepaintLiveChart();
 
     // --- relative readings and ranges (mainfm_ranges.cpp); the readings themselves are taken
     // relative inside the decoder, for the channels checked in pmZero.

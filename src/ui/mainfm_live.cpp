@@ -49,10 +49,8 @@ void TfmMain::ShowChunkEnd(float time) {
 }
 
 void TfmMain::ShowChannelRows(int index) {
-    vleData->BeginUpdate();
     for (int k = 0; k < kChannelCount; ++k)
         ShowValueRow(MasterSeries(k), ChannelRowKey(k), RowPattern(k), index);
-    vleData->EndUpdate();
 }
 
 void TfmMain::ScrollTimeAxis(TChart* chart, double time) {
@@ -133,5 +131,12 @@ void TfmMain::RepaintVisibleChart() {
     QWidget* page = pcChart->currentWidget();
     for (TChart* chart : Charts()) {
         if (chart->parentWidget() == page) chart->replot(QCustomPlot::rpQueuedReplot);
+    }
+}
+
+void TfmMain::RepaintLiveChart() {
+    QWidget* page = pcChart->currentWidget();
+    for (TChart* chart : Charts()) {
+        if (chart->parentWidget() == page) chart->ReplotSeries();
     }
 }

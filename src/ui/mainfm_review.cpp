@@ -112,11 +112,9 @@ void TfmMain::chAccGyroClick(TChart* Sender) {
         for (TChart* chart : Charts()) chart->update();
     }
     if (const auto rows = TimeRowTexts(record, ZeroMarkerIndex, CursorIndex)) {
-        vleData->BeginUpdate();
         vleData->SetValue(TimeOriginRowKey(), rows->t0);
         vleData->SetValue(TimeRowKey(), rows->t);
         vleData->SetValue(TimeSpanRowKey(), rows->dt);
-        vleData->EndUpdate();
     }
     RefreshAnalysis();
 }

@@ -181,7 +181,7 @@ void TfmMain::tmStartTimer() {
     if (Device()->TakePackets(queue) == 0) return;
     // Each chunk's block is freed as the queue goes, also when a decode fails half-way.
     DecodePackets(queue);
-    RepaintVisibleChart();
+    RepaintLiveChart();
 }
 
 void TfmMain::acFileExitExecute() { close(); }

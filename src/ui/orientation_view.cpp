@@ -29,8 +29,18 @@ void TOrientationView::SetAngles(double roll, double pitch, double yaw) {
 }
 
 void TOrientationView::paintEvent(QPaintEvent*) {
+    const QColor colour = palette().color(QPalette::Window);
+    const qreal ratio = devicePixelRatioF();
+    if (still_.size() != size() * ratio || stillColour_ != colour) {
+        still_ = QPixmap(size() * ratio);
+        still_.setDevicePixelRatio(ratio);
+        QPainter still(&still_);
+        RenderStill(still, size());
+        stillColour_ = colour;
+    }
     QPainter painter(this);
-    Render(painter, size());
+    painter.drawPixmap(0, 0, still_);
+    RenderAxes(painter, size());
 }
 
 namespace {
@@ -53,6 +63,11 @@ QPointF TOrientationView::AxisEnd(int axis, const QSize& size) const {
 }
 
 void TOrientationView::Render(QPainter& painter, const QSize& size) const {
+    RenderStill(painter, size);
+    RenderAxes(painter, size);
+}
+
+void TOrientationView::RenderStill(QPainter& painter, const QSize& size) const {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.fillRect(QRect(QPoint(0, 0), size), palette().color(QPalette::Window));
@@ -74,7 +89,13 @@ void TOrientationView::Render(QPainter& painter, const QSize& size) const {
     painter.drawArc(ring, 0, 180 * 16);
     painter.setPen(QPen(QColor(60, 60, 60), 2));
     painter.drawArc(ring, 180 * 16, 180 * 16);
+    painter.restore();
+}
 
+void TOrientationView::RenderAxes(QPainter& painter, const QSize& size) const {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const QPointF centre = Centre(size);
     const tAxisPicture axes = ProjectAxes(roll_, pitch_, yaw_);
     QFont font = painter.font();
     font.setBold(true);

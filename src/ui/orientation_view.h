@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+#include <QPixmap>
 #include <QWidget>
 
 class QPainter;
@@ -29,6 +31,14 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // What does not turn with the ball: the window's colour, the sphere and the horizon ring.
+    void RenderStill(QPainter& painter, const QSize& size) const;
+    // The body axes and their names.
+    void RenderAxes(QPainter& painter, const QSize& size) const;
+
+    // RenderStill's picture at the widget's size, drawn once and reused by every frame.
+    QPixmap still_;
+    QColor stillColour_;
     double roll_ = 0;
     double pitch_ = 0;
     double yaw_ = 0;

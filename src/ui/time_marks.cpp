@@ -19,6 +19,7 @@ void PlaceOnTime(QCPItemPosition* position, TChart* chart, double time, double h
 
 void tTimeMarks::Keep(QCPAbstractItem* item, const char* name) {
     item->setObjectName(QLatin1String(name));
+    item->setLayer(QLatin1String(TChart::kMarksLayer));
     item->setSelectable(false);
     items_.push_back(item);
 }

@@ -112,14 +112,3 @@ void TValueListEditor::SetValue(const QString& key, const QString& value) {
     }
     SetValueAt(row, value);
 }
-
-// Only the viewport is held back: it has no child widgets, so this stays cheap at every chunk,
-// and the cells are all that the writes change.
-void TValueListEditor::BeginUpdate() {
-    if (updateDepth_++ == 0) viewport()->setUpdatesEnabled(false);
-}
-
-void TValueListEditor::EndUpdate() {
-    if (updateDepth_ == 0) return;
-    if (--updateDepth_ == 0) viewport()->setUpdatesEnabled(true);
-}

@@ -33,9 +33,8 @@ public:
     QString Value(const QString& key) const;
     void SetValue(const QString& key, const QString& value);
 
-    // Holds back repainting until the outermost EndUpdate, so a batch of writes shows at once.
-    void BeginUpdate();
-    void EndUpdate();
+    // A write repaints only its own cell, and only when its text changed; Qt paints the cells
+    // of a batch of writes together at the next frame, so no write needs holding back.
 
 private:
     QTableWidgetItem* MakeKeyItem(const QString& key) const;
@@ -44,5 +43,4 @@ private:
 
     QStringList keys_;
     bool valuesEditable_ = false;
-    int updateDepth_ = 0;
 };

@@ -209,3 +209,35 @@ TEST(LiveDisplay, TheLastVisibleChannelCannotBeHiddenAndHiddenOnesKeepRecording)
     Feed(w, Line(9830.4, 0, 300));
     EXPECT_EQ(Row(w, "ax, м/с^2"), QStringLiteral("2.94"));
 }
+
+// A live tick draws only the columns where the series changed. The picture must be the one a
+// full redraw gives, also across a restart of the ball, whose mark needs a full redraw.
+TEST(LiveDisplay, ALiveTickShowsWhatAFullRedrawShows) {
+    WindowFixture f;
+    TfmMain& w = f.Window();
+    f.Show();
+    w.pcChart->setCurrentWidget(w.tsAccGyro);
+    StartLive(w);
+    TChart* chart = w.chAccGyro;
+    int sample = 0;
+    auto tick = [&](int count, int timeBase) {
+        QByteArray chunk;
+        for (int i = 0; i < count; ++i, ++sample)
+            chunk += Line(std::sin(sample * 0.3) * 20000, (sample * 7919) % 30000 - 15000,
+                          timeBase + sample * 10, 50, (sample % 13) * 900);
+        Feed(w, chunk);
+        w.RepaintLiveChart();
+        QCoreApplication::processEvents();
+    };
+    tick(400, 0);
+    chart->replot(QCustomPlot::rpImmediateRefresh);
+    QSignalSpy fullRedraws(chart, &QCustomPlot::afterReplot);
+    for (int i = 0; i < 30; ++i) tick(8, 0);
+    tick(8, -3000);  // the ball's clock starts again: a restart mark
+    for (int i = 0; i < 30; ++i) tick(8, -3000);
+    EXPECT_LE(fullRedraws.count(), 2);
+
+    const QImage ticked = chart->grab().toImage();
+    chart->replot(QCustomPlot::rpImmediateRefresh);
+    EXPECT_EQ(ticked, chart->grab().toImage());
+}
