@@ -1,6 +1,7 @@
 #include "ui/chart.h"
 
 #include <QMouseEvent>
+#include <QPointer>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -204,8 +205,36 @@ TChartSeries* TChart::FirstVisibleSeries() const {
     return nullptr;
 }
 
+namespace {
+// Ticks every `step`, as long as they stand at least kMinTickSpacing pixels apart on the axis;
+// over a longer range (show-all over hours) the step grows to the next multiple of 1, 2 or 5
+// times ten that keeps them apart, so that the labels stay readable and cheap to draw.
+class tSpacedTicker : public QCPAxisTickerFixed {
+public:
+    explicit tSpacedTicker(QCPAxis* axis) : axis_(axis) {}
+
+protected:
+    double getTickStep(const QCPRange& range) override {
+        constexpr double kMinTickSpacing = 30;
+        const double step = tickStep();
+        const int pixels = !axis_ ? 0
+                           : axis_->orientation() == Qt::Horizontal ? axis_->axisRect()->width()
+                                                                    : axis_->axisRect()->height();
+        if (pixels <= 0 || step <= 0) return step;
+        const double fit = std::max(1.0, pixels / kMinTickSpacing);
+        double multiple = 1;
+        for (int k = 0; range.size() / (step * multiple) > fit && k < 60; ++k)
+            multiple *= (k % 3 == 1) ? 2.5 : 2;  // 1, 2, 5, 10, 20, 50, ...
+        return step * multiple;
+    }
+
+private:
+    QPointer<QCPAxis> axis_;
+};
+}  // namespace
+
 void TChart::SetAxis(QCPAxis* axis, double minimum, double maximum, double step) {
-    QSharedPointer<QCPAxisTickerFixed> ticker(new QCPAxisTickerFixed);
+    QSharedPointer<QCPAxisTickerFixed> ticker(new tSpacedTicker(axis));
     ticker->setTickStep(step > 0 ? step : 1.0);
     ticker->setScaleStrategy(QCPAxisTickerFixed::ssNone);
     axis->setTicker(ticker);

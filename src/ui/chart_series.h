@@ -36,6 +36,10 @@ public:
     void SetMarksShown(bool shown) { marksShown_ = shown; }
 
     // The polyline, in pixels, that a redraw of the series draws now (empty when it draws none).
+    // The visible points go in pixel columns, as their lines are drawn: of the points of one
+    // column it keeps the first, the least, the greatest and the last, which draw the very
+    // pixels all of them draw, however many points a column holds. A column that is complete
+    // is kept between calls while the points are only appended to and the axes stay.
     QVector<QPointF> LinePixels() const;
     // The polyline the chart's buffer holds, which a live tick compares with LinePixels().
     QVector<QPointF>& DrawnLines() { return drawnLines_; }
@@ -45,7 +49,21 @@ public:
     // Draws the segments of `lines` from that one on, as a full redraw draws them.
     void DrawFromColumn(QCPPainter* painter, const QVector<QPointF>& lines, double left) const;
 
+protected:
+    void draw(QCPPainter* painter) override;
+
 private:
+    // What LinePixels() computed last, and for what.
+    struct tLineCache {
+        QCPRange keys, values;
+        QRect plot;
+        quint64 version = ~quint64(0);
+        int begin = -1;
+        int lastColumnIndex = -1;   // the first point of the last column
+        int lastColumnLines = -1;   // where the last column's entries start in `lines`
+        QVector<QPointF> lines;
+    };
+    mutable tLineCache cache_;
     QVector<QPointF> drawnLines_;
     QSharedPointer<tSeriesData> points_;
     tMarkSet marks_;
