@@ -58,6 +58,8 @@ tChunkResult tSampleDecoder::DecodeChunk(const char* bytes, int length, int reco
     tChunkResult result;
     if (!bytes || length <= 0) return result;
     const bool logging = log.file && log.file->IsOpen();
+    // A sample line is longer than 48 bytes: one allocation holds the chunk's samples.
+    result.samples.reserve(static_cast<size_t>(length / 48 + 1));
     const char* end = bytes + length;
     for (const char* line = bytes;;) {
         const char* lineEnd = FindLineEnd(line, end);

@@ -118,7 +118,6 @@ public:
     void EndChartReview(TChart* chart);
     void EnableChartReview(TChart* chart);
     void ScrollTimeAxis(TChart* chart, double time);
-    void ShowValueRow(TChartSeries* series, const QString& key, const QString& format, int index);
     void chSeriesClickCheck(QListWidgetItem* item);
     void chAllGetLegendText(TChart* chart, QString& text, int index);
     // Repaints the chart of the page the user sees (the others are brought up to date when
@@ -389,6 +388,9 @@ private:
     bool resumeOnReturn_ = false;
     // The record of a lost ball stays open to review until the next connect or disconnect.
     bool lostRecordKept_ = false;
+    // The value table's rows of the channels, as found at its rows' version.
+    int channelRows_[kChannelCount] = {};
+    int channelRowsVersion_ = -1;
     double gapFrom_ = -1;
     qint64 lastSampleMs_ = 0;
     // The master series' points, in channel order; the containers live as long as the charts.

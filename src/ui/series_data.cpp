@@ -12,7 +12,6 @@ void tSeriesData::GrowIfFull() {
     if (used < mData.capacity()) return;
     mData.reserve(std::max(kFirstCapacity, used + used / 8));
 }
-
 int tSeriesData::InsertSlowly(double time, double value) {
     GrowIfFull();
     const QCPGraphData point(time, value);

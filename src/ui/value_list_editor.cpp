@@ -1,6 +1,8 @@
 #include "ui/value_list_editor.h"
 
 #include <QHeaderView>
+#include <QSignalBlocker>
+#include <algorithm>
 
 TValueListEditor::TValueListEditor(QWidget* parent) : QTableWidget(0, 2, parent) {
     verticalHeader()->hide();
@@ -54,6 +56,7 @@ QTableWidgetItem* TValueListEditor::MakeValueItem(const QString& value) const {
 
 void TValueListEditor::SetRows(const QStringList& keys, const QStringList& values) {
     keys_ = keys;
+    ++rowsVersion_;
     setRowCount(0);
     setRowCount(keys.size());
     for (int row = 0; row < keys.size(); ++row) {
@@ -85,8 +88,27 @@ void TValueListEditor::SetValueAt(int row, const QString& value) {
     if (!it) {
         setItem(row, 1, MakeValueItem(value));
     } else if (it->text() != value) {
-        it->setText(value);
+        if (updateDepth_ == 0) {
+            it->setText(value);
+            return;
+        }
+        {
+            const QSignalBlocker quiet(model());
+            it->setText(value);
+        }
+        changedFirst_ = changedFirst_ < 0 ? row : std::min(changedFirst_, row);
+        changedLast_ = std::max(changedLast_, row);
     }
+}
+
+void TValueListEditor::BeginUpdate() { ++updateDepth_; }
+
+void TValueListEditor::EndUpdate() {
+    if (updateDepth_ == 0 || --updateDepth_ > 0 || changedFirst_ < 0) return;
+    const QModelIndex first = model()->index(changedFirst_, 1);
+    const QModelIndex last = model()->index(changedLast_, 1);
+    changedFirst_ = changedLast_ = -1;
+    emit model()->dataChanged(first, last, {Qt::DisplayRole, Qt::EditRole});
 }
 
 int TValueListEditor::FindRow(const QString& key) const {
@@ -107,6 +129,7 @@ void TValueListEditor::SetValue(const QString& key, const QString& value) {
         row = rowCount();
         insertRow(row);
         keys_.append(key);
+        ++rowsVersion_;
         setItem(row, 0, MakeKeyItem(key));
         setItem(row, 1, MakeValueItem(QString()));
     }

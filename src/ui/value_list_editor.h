@@ -30,11 +30,15 @@ public:
 
     // -1 when no row has the key.
     int FindRow(const QString& key) const;
+    // Changes whenever rows come or go, so that a caller may keep the rows it found.
+    int RowsVersion() const { return rowsVersion_; }
     QString Value(const QString& key) const;
     void SetValue(const QString& key, const QString& value);
 
-    // A write repaints only its own cell, and only when its text changed; Qt paints the cells
-    // of a batch of writes together at the next frame, so no write needs holding back.
+    // The writes until the outermost EndUpdate tell the views once, for the rows whose text
+    // changed, in place of once a cell: the table repaints those cells alone.
+    void BeginUpdate();
+    void EndUpdate();
 
 private:
     QTableWidgetItem* MakeKeyItem(const QString& key) const;
@@ -43,4 +47,8 @@ private:
 
     QStringList keys_;
     bool valuesEditable_ = false;
+    int rowsVersion_ = 0;
+    int updateDepth_ = 0;
+    int changedFirst_ = -1;  // the rows written with a new text during the update
+    int changedLast_ = -1;
 };
