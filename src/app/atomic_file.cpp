@@ -15,45 +15,68 @@ QString tAtomicWriteResult::SystemMessage() const {
 }
 
 tAtomicWriteResult AtomicWriteFile(const QString& fileName, const QByteArray& content) {
-    tAtomicWriteResult result;
+    tAtomicFileWriter writer(fileName);
+    writer.Write(content.constData(), content.size());
+    return writer.Commit();
+}
+
+tAtomicFileWriter::tAtomicFileWriter(const QString& fileName) {
     QFileInfo info(fileName);
     // Write through a link to the file it names, so the link itself survives.
     const QString target = info.isSymLink() ? info.canonicalFilePath() : info.absoluteFilePath();
-    const QByteArray targetPath = QFile::encodeName(target);
+    targetPath_ = QFile::encodeName(target);
 
     struct stat st {};
-    const bool exists = ::stat(targetPath.constData(), &st) == 0;
+    const bool exists = ::stat(targetPath_.constData(), &st) == 0;
     // A file the user may not write stays unwritable, even though the folder would allow the
     // rename.
-    if (exists && ::access(targetPath.constData(), W_OK) != 0) {
-        result = {tAtomicWriteResult::Create, errno};
-        return result;
+    if (exists && ::access(targetPath_.constData(), W_OK) != 0) {
+        result_ = {tAtomicWriteResult::Create, errno};
+        return;
     }
 
-    QByteArray tempPath = targetPath + ".XXXXXX";
-    const int fd = ::mkstemp(tempPath.data());
-    if (fd < 0) {
-        result = {tAtomicWriteResult::Create, errno};
-        return result;
+    tempPath_ = targetPath_ + ".XXXXXX";
+    fd_ = ::mkstemp(tempPath_.data());
+    if (fd_ < 0) {
+        result_ = {tAtomicWriteResult::Create, errno};
+        tempPath_.clear();
+        return;
     }
-    ::fchmod(fd, exists ? (st.st_mode & 07777) : 0644);
+    ::fchmod(fd_, exists ? (st.st_mode & 07777) : 0644);
+}
 
-    const char* p = content.constData();
-    qint64 left = content.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+tAtomicFileWriter::~tAtomicFileWriter() {
+    if (!committed_) Discard();
+}
+
+void tAtomicFileWriter::Discard() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!tempPath_.isEmpty()) ::unlink(tempPath_.constData());
+    tempPath_.clear();
+}
+
+bool tAtomicFileWriter::Write(const char* data, qint64 size) {
+    while (result_.ok() && size > 0) {
+        const ssize_t n = ::write(fd_, data, static_cast<size_t>(size));
         if (n < 0) {
             if (errno == EINTR) continue;
-            result = {tAtomicWriteResult::Write, errno};
+            result_ = {tAtomicWriteResult::Write, errno};
             break;
         }
-        p += n;
-        left -= n;
+        data += n;
+        size -= n;
     }
-    if (result.ok() && ::fsync(fd) != 0) result = {tAtomicWriteResult::Write, errno};
-    if (::close(fd) != 0 && result.ok()) result = {tAtomicWriteResult::Write, errno};
-    if (result.ok() && ::rename(tempPath.constData(), targetPath.constData()) != 0)
-        result = {tAtomicWriteResult::Create, errno};
-    if (!result.ok()) ::unlink(tempPath.constData());
-    return result;
+    return result_.ok();
+}
+
+tAtomicWriteResult tAtomicFileWriter::Commit() {
+    if (result_.ok() && ::fsync(fd_) != 0) result_ = {tAtomicWriteResult::Write, errno};
+    if (fd_ >= 0 && ::close(fd_) != 0 && result_.ok()) result_ = {tAtomicWriteResult::Write, errno};
+    fd_ = -1;
+    if (result_.ok() && ::rename(tempPath_.constData(), targetPath_.constData()) != 0)
+        result_ = {tAtomicWriteResult::Create, errno};
+    committed_ = result_.ok();
+    if (!committed_) Discard();
+    return result_;
 }

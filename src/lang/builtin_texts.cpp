@@ -18,6 +18,7 @@ const char* const kBuiltInConstants[][2] = {
     {"LC_CONN_NONE", "<НЕТ>"},
     {"LC_DAMAGED_LINES", "повреждено: %1"},
     {"LC_DEVICE_NOT_FOUND", "Устройство не найдено."},
+    {"LC_EXPORT_PROGRESS", "Экспорт…"},
     {"LC_GAP_MARK", "разрыв"},
     {"LC_LANG_1049", "Русский (Орыс)"},
     {"LC_LANG_1087", "Казахский (Қазақ)"},

@@ -11,6 +11,12 @@
 namespace {
 constexpr int kTimeDecimals = 3;
 constexpr int kValueDecimals = 2;
+// The rows go out in pieces of about this many bytes.
+constexpr int kChunkBytes = 1 << 20;
+// The most bytes one row takes: the time and nine values with their tabs, and CR LF.
+constexpr int kRowMaxBytes = (kChannelCount + 1) * (kFixedMaxLength + 1) + 2;
+// The samples read per channel at once in a range.
+constexpr int kBlockSamples = 4096;
 
 bool HasMarks(const tExportSource& s, int count) {
     for (const tMarkSet* marks : s.marks)
@@ -33,74 +39,77 @@ std::vector<int> MarkedSamples(const tExportSource& s, int count) {
     return rows;
 }
 
-class tRowWriter {
-public:
-    tRowWriter(const tExportSource& s, QByteArray& out, char separator, double t0)
-        : s_(s), out_(out), separator_(separator), t0_(t0) {}
-
-    // One row; with `markedOnly` a channel contributes only where its series marks the sample.
-    void Write(int index, bool markedOnly) {
-        bool empty = true;
-        for (int k = 0; k < kChannelCount; ++k) {
-            if (!s_.visible[k]) continue;
-            if (markedOnly && !(s_.marks[k] && s_.marks[k]->Contains(index))) continue;
-            if (empty) AppendFixed(out_, s_.record->Time(index) - t0_, kTimeDecimals, separator_);
-            empty = false;
-            out_ += '\t';
-            AppendFixed(out_, s_.record->Value(k, index), kValueDecimals, separator_);
-        }
-        if (!markedOnly || !empty) out_ += "\r\n";
-    }
-
-private:
-    const tExportSource& s_;
-    QByteArray& out_;
-    char separator_;
-    double t0_;
-};
-
 QByteArray Header(const tExportSource& s) {
     QString header = QStringLiteral("t");
     for (int k = 0; k < kChannelCount; ++k)
         if (s.visible[k]) header += u'\t' + s.names[k];
     return EncodeWindows1251(header) + "\r\n";
 }
-}  // namespace
 
-bool HasExportData(const tExportSource& s) {
-    const int count = s.record ? s.record->Count() : 0;
-    return count > 0 && s.ZeroMarkerIndex < count && s.CursorIndex < count;
-}
+// Takes the file's bytes piece by piece; false stops the export.
+using tSink = std::function<bool(const char* data, qint64 size)>;
 
-std::optional<QByteArray> BuildExportFile(const tExportSource& s) {
-    if (!HasExportData(s)) return std::nullopt;
-    const int count = s.record->Count();
-    const QChar separator = s.separator.isNull() ? FormatSettings().DecimalSeparator : s.separator;
-    const double t0 = s.ZeroMarkerIndex >= 0 ? s.record->Time(s.ZeroMarkerIndex) : 0.0;
+// Formats rows into a buffer and hands it to the sink whenever it holds a piece.
+class tRowWriter {
+public:
+    tRowWriter(const tSink& sink, char separator, double t0)
+        : sink_(sink), separator_(separator), t0_(t0), buffer_(kChunkBytes + kRowMaxBytes) {}
 
-    QByteArray out = Header(s);
-    tRowWriter rows(s, out, EncodeWindows1251(separator), t0);
-    if (HasMarks(s, count)) {
-        for (const int index : MarkedSamples(s, count)) rows.Write(index, true);
-        return out;
+    // A row of the time and the values of the channels in `channels`. Without channels the row
+    // is empty, or left out with `skipEmpty`.
+    void Write(double time, const double (&values)[kChannelCount],
+               const std::bitset<kChannelCount>& channels, bool skipEmpty) {
+        if (channels.none() && skipEmpty) return;
+        char* const start = buffer_.data() + used_;
+        char* o = start;
+        if (channels.any()) o += WriteFixed(o, time - t0_, kTimeDecimals, separator_);
+        for (int k = 0; k < kChannelCount; ++k) {
+            if (!channels[k]) continue;
+            *o++ = '\t';
+            o += WriteFixed(o, values[k], kValueDecimals, separator_);
+        }
+        *o++ = '\r';
+        *o++ = '\n';
+        used_ += static_cast<size_t>(o - start);
     }
-    const int lo = s.ZeroMarkerIndex >= 0 ? s.ZeroMarkerIndex : 0;
-    const int hi = s.CursorIndex >= 0 ? s.CursorIndex : count - 1;
-    const int first = std::min(lo, hi);
-    const int last = std::max(lo, hi);
-    out.reserve(out.size() + (last - first + 1) * (8 + 9 * 8));
-    for (int index = first; index <= last; ++index) rows.Write(index, false);
-    return out;
-}
 
-tExportResult ExportRecord(const QString& fileName, const tExportSource& source) {
-    const std::optional<QByteArray> content = BuildExportFile(source);
-    if (!content) return {tExportResult::NoData, ExportNoDataMessage()};
-    return WriteExportFile(fileName, *content);
-}
+    bool Full() const { return used_ >= kChunkBytes; }
 
-tExportResult WriteExportFile(const QString& fileName, const QByteArray& content) {
-    const tAtomicWriteResult written = AtomicWriteFile(fileName, content);
+    bool Flush() {
+        const bool ok = used_ == 0 || sink_(buffer_.data(), static_cast<qint64>(used_));
+        used_ = 0;
+        return ok;
+    }
+
+private:
+    const tSink& sink_;
+    char separator_;
+    double t0_;
+    std::vector<char> buffer_;
+    size_t used_ = 0;
+};
+
+// Reports the share of `done` in `total` rows as 0 to 99 percent, each step once.
+class tRowProgress {
+public:
+    tRowProgress(const tExportProgress& progress, size_t total)
+        : progress_(progress), total_(std::max<size_t>(total, 1)) {}
+
+    void At(size_t done) {
+        if (!progress_) return;
+        const int percent = static_cast<int>(done * 99 / total_);
+        if (percent == reported_) return;
+        reported_ = percent;
+        progress_(percent);
+    }
+
+private:
+    const tExportProgress& progress_;
+    size_t total_;
+    int reported_ = -1;
+};
+
+tExportResult ExportResult(const QString& fileName, const tAtomicWriteResult& written) {
     switch (written.stage) {
         case tAtomicWriteResult::Ok:
             return {};
@@ -111,6 +120,101 @@ tExportResult WriteExportFile(const QString& fileName, const QByteArray& content
             break;
     }
     return {tExportResult::WriteFailed, ExportWriteErrorMessage()};
+}
+
+// Hands the whole file to the sink; false when the sink stopped it.
+bool WriteExport(const tExportSource& s, const tSink& sink, const tExportProgress& progress) {
+    const int count = s.record->Count();
+    const QChar separator = s.separator.isNull() ? FormatSettings().DecimalSeparator : s.separator;
+    const double t0 = s.ZeroMarkerIndex >= 0 ? s.record->Time(s.ZeroMarkerIndex) : 0.0;
+
+    const QByteArray header = Header(s);
+    if (!sink(header.constData(), header.size())) return false;
+    tRowWriter rows(sink, EncodeWindows1251(separator), t0);
+    double values[kChannelCount] = {};
+
+    if (HasMarks(s, count)) {
+        // A channel contributes only where its series marks the sample.
+        const std::vector<int> marked = MarkedSamples(s, count);
+        tRowProgress done(progress, marked.size());
+        done.At(0);
+        for (size_t i = 0; i < marked.size(); ++i) {
+            const int index = marked[i];
+            std::bitset<kChannelCount> channels;
+            for (int k = 0; k < kChannelCount; ++k) {
+                if (!s.visible[k] || !(s.marks[k] && s.marks[k]->Contains(index))) continue;
+                channels.set(k);
+                values[k] = s.record->Value(k, index);
+            }
+            rows.Write(s.record->Time(index), values, channels, true);
+            if (rows.Full()) {
+                if (!rows.Flush()) return false;
+                done.At(i + 1);
+            }
+        }
+        return rows.Flush();
+    }
+
+    const int lo = s.ZeroMarkerIndex >= 0 ? s.ZeroMarkerIndex : 0;
+    const int hi = s.CursorIndex >= 0 ? s.CursorIndex : count - 1;
+    const int first = std::min(lo, hi);
+    const int last = std::max(lo, hi);
+    tRowProgress done(progress, static_cast<size_t>(last - first + 1));
+    done.At(0);
+    // The visible channels' values a block at a time, channel by channel.
+    std::vector<double> block(static_cast<size_t>(kChannelCount) * kBlockSamples);
+    for (int start = first; start <= last; start += kBlockSamples) {
+        const int n = std::min(kBlockSamples, last - start + 1);
+        for (int k = 0; k < kChannelCount; ++k)
+            if (s.visible[k]) s.record->ReadValues(k, start, n, &block[size_t(k) * kBlockSamples]);
+        for (int i = 0; i < n; ++i) {
+            for (int k = 0; k < kChannelCount; ++k)
+                if (s.visible[k]) values[k] = block[size_t(k) * kBlockSamples + size_t(i)];
+            rows.Write(s.record->Time(start + i), values, s.visible, false);
+            if (rows.Full()) {
+                if (!rows.Flush()) return false;
+                done.At(static_cast<size_t>(start - first + i + 1));
+            }
+        }
+    }
+    return rows.Flush();
+}
+}  // namespace
+
+bool HasExportData(const tExportSource& s) {
+    const int count = s.record ? s.record->Count() : 0;
+    return count > 0 && s.ZeroMarkerIndex < count && s.CursorIndex < count;
+}
+
+std::optional<QByteArray> BuildExportFile(const tExportSource& s) {
+    if (!HasExportData(s)) return std::nullopt;
+    QByteArray out;
+    WriteExport(s,
+                [&out](const char* data, qint64 size) {
+                    out.append(data, size);
+                    return true;
+                },
+                {});
+    return out;
+}
+
+tExportResult ExportRecord(const QString& fileName, const tExportSource& source,
+                           const tExportProgress& progress) {
+    if (!HasExportData(source)) return {tExportResult::NoData, ExportNoDataMessage()};
+    tAtomicFileWriter writer(fileName);
+    if (writer.Result().ok()) {
+        WriteExport(
+            source, [&writer](const char* data, qint64 size) { return writer.Write(data, size); },
+            progress);
+        writer.Commit();
+    }
+    const tExportResult result = ExportResult(fileName, writer.Result());
+    if (result.ok() && progress) progress(100);
+    return result;
+}
+
+tExportResult WriteExportFile(const QString& fileName, const QByteArray& content) {
+    return ExportResult(fileName, AtomicWriteFile(fileName, content));
 }
 
 QString ExportNoDataMessage() {

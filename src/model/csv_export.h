@@ -4,6 +4,7 @@
 #include <QChar>
 #include <QString>
 #include <bitset>
+#include <functional>
 #include <optional>
 
 #include "lang/builtin_texts.h"
@@ -41,9 +42,14 @@ struct tExportResult {
     bool ok() const { return status == Written; }
 };
 
-// Builds the file and replaces `fileName` with it at once: on any failure an existing file keeps
+// Told how far a long export has got, in percent: 0 to 99 while the rows are written, 100 when
+// the file is in place. Called only when the percentage changes.
+using tExportProgress = std::function<void(int percent)>;
+
+// Writes the file and replaces `fileName` with it at once: on any failure an existing file keeps
 // its old content. NoData writes nothing and carries the "no data" notice.
-tExportResult ExportRecord(const QString& fileName, const tExportSource& source);
+tExportResult ExportRecord(const QString& fileName, const tExportSource& source,
+                           const tExportProgress& progress = {});
 // Replaces `fileName` with `content` as ExportRecord does, with the same error texts.
 tExportResult WriteExportFile(const QString& fileName, const QByteArray& content);
 

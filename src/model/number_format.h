@@ -22,3 +22,10 @@ QString FormatFixed(double value, int decimals, QChar separator);
 // Appends the same text as single bytes, the separator given as its byte: for files written in
 // a single-byte code page.
 void AppendFixed(QByteArray& out, double value, int decimals, char separator);
+// Writes the same bytes to `out`, which has room for kFixedMaxLength; returns their count.
+constexpr int kFixedMaxLength = 344;
+int WriteFixed(char* out, double value, int decimals, char separator);
+
+// The same text by the decimal conversion alone, which the functions above fall back on near a
+// half: for checking their shortcut against it.
+QString FormatFixedGeneral(double value, int decimals, QChar separator);

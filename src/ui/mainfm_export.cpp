@@ -1,15 +1,21 @@
 // The export of a stopped record into a tab-separated file.
 #include <QCheckBox>
 #include <QMessageBox>
+#include <QProgressDialog>
 
-#include "ui/handler_error.h"
 #include "lang/builtin_texts.h"
 #include "model/csv_export.h"
 #include "model/statistics_file.h"
 #include "ui/chart.h"
 #include "ui/chart_record.h"
+#include "ui/handler_error.h"
 #include "ui/mainfm.h"
 #include "ui/save_dialog.h"
+
+namespace {
+// How long an export runs before its progress shows.
+constexpr int kExportProgressDelayMs = 500;
+}  // namespace
 
 void TfmMain::CreateSaveDialog() {
     sd = new TSaveDialog(this, QStringLiteral("sd"));
@@ -37,7 +43,18 @@ void TfmMain::acFileExportExecute() {
     }
     QString fileName;
     if (!sd->Choose(fileName)) return;
-    tExportResult result = ExportRecord(fileName, source);
+    tExportResult result;
+    {
+        // Shown only when the export takes longer than a moment; window-modal, so the record
+        // stays as it is while its rows are written.
+        QProgressDialog progress(LangConst(QStringLiteral("LC_EXPORT_PROGRESS")), QString(), 0, 100,
+                                 this);
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(kExportProgressDelayMs);
+        progress.setValue(0);
+        result = ExportRecord(fileName, source,
+                              [&progress](int percent) { progress.setValue(percent); });
+    }
     if (result.ok() && cbExportStatistics->isChecked())
         result = ExportStatistics(StatisticsFileName(fileName), source);
     // The report of an error that ends a handler, shown here rather than thrown through Qt's

@@ -183,6 +183,31 @@ TEST_F(ExportFile, ReportsFailuresAndKeepsTheOldFile) {
     EXPECT_EQ(QDir(folder.Root()).entryList(QDir::Files), QStringList{"out.csv"});
 }
 
+TEST_F(ExportFile, ReportsItsProgressUpToTheFileInPlace) {
+    // Enough rows for several pieces of the file.
+    tVectorRecord longer;
+    for (int i = 0; i < 40000; ++i) {
+        double values[kChannelCount];
+        for (int k = 0; k < kChannelCount; ++k) values[k] = (k - 4) * i / 7.0;
+        longer.Append(i / 100.0, values);
+    }
+    source.record = &longer;
+    std::vector<int> seen;
+    const auto progress = [&seen](int percent) { seen.push_back(percent); };
+    ASSERT_TRUE(ExportRecord(folder.Path(QStringLiteral("out.csv")), source, progress).ok());
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_EQ(seen.front(), 0);
+    EXPECT_EQ(seen.back(), 100);
+    EXPECT_TRUE(std::adjacent_find(seen.begin(), seen.end(), std::greater_equal<int>()) ==
+                seen.end());
+    EXPECT_EQ(folder.Read(QStringLiteral("out.csv")), *BuildExportFile(source));
+
+    seen.clear();
+    EXPECT_FALSE(
+        ExportRecord(folder.Path(QStringLiteral("missing/out.csv")), source, progress).ok());
+    EXPECT_TRUE(seen.empty());
+}
+
 TEST(MarkSet, TogglesMarksAndListsThemAscending) {
     tMarkSet marks;
     for (const int i : {7, 2, 5, -1, 5}) marks.Toggle(i);  // marking twice unmarks

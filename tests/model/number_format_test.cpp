@@ -97,6 +97,25 @@ TEST(NumberFormat, AgreesWithTheDecimalRoundingOnRandomValues) {
     }
 }
 
+// The shortcut for values that are far from a half gives the decimal conversion's text: over
+// all magnitudes, and next to the halves where it must give up.
+TEST(NumberFormat, TheShortcutAgreesWithTheDecimalConversion) {
+    std::mt19937_64 rng(11);
+    std::uniform_real_distribution<double> mantissa(-10, 10);
+    std::uniform_int_distribution<int> exponent(-8, 16);
+    std::uniform_int_distribution<int> places(0, 4);
+    for (int i = 0; i < 300000; ++i) {
+        const int decimals = places(rng);
+        double v = mantissa(rng) * std::pow(10.0, exponent(rng));
+        if (i % 2 == 0) {  // a decimal half, or a double or two beside it
+            v = (std::round(v * std::pow(10.0, decimals)) + 0.5) / std::pow(10.0, decimals);
+            for (int step = i % 6 / 2; step > 0; --step) v = std::nextafter(v, i % 4 ? 0 : 1e300);
+        }
+        ASSERT_EQ(FormatFixed(v, decimals, u'.'), FormatFixedGeneral(v, decimals, u'.'))
+            << v << " " << decimals;
+    }
+}
+
 TEST(NumberFormat, UsesTheGivenOrTheUsersSeparator) {
     EXPECT_EQ(PatternDecimals(QStringLiteral("0")), 0);
     EXPECT_EQ(PatternDecimals(QStringLiteral("0.000")), 3);
