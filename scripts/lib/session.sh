@@ -81,6 +81,8 @@ stop_app() { kill "$app" 2>/dev/null || true; wait "$app" 2>/dev/null || true; f
 
 press() { xdotool windowfocus --sync "$win" 2>/dev/null || true; xdotool key "$1"; }
 logged() { grep -q -- "$1" "$log" 2>/dev/null; }
+# log_after TEXT: what follows TEXT on the log's first line with it (the log ends lines in CR LF)
+log_after() { grep -m 1 -- "$1" "$log" | tr -d '\r' | sed "s/.*$1//"; }
 ball_said() { grep -q -- "$1" "$balllog" 2>/dev/null; }
 
 # connect_and_start: alt+c until the connect's last log line, then alt+s until the stream
