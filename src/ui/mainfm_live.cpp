@@ -37,7 +37,7 @@ void TfmMain::DecodeChunk(const char* bytes, int length) {
     for (const tSample& sample : chunk.samples) AppendSample(sample);
     for (int k = 0; k < kChannelCount; ++k) ZeroRef[k] = decoder_.ZeroRef(k);
     if (wasEmpty && !chunk.samples.empty()) JournalZeroRefs();
-    if (chunk.MovesTimeAxes() && !getenv("NOSHOW")) ShowChunkEnd(chunk.time);
+    if (chunk.MovesTimeAxes()) ShowChunkEnd(chunk.time);
     if (chunk.ShowsBattery()) StatusPanel(1)->setText(QString::number(chunk.battery) + u'%');
 }
 
