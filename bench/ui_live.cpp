@@ -70,8 +70,11 @@ TfmMain& Window() {
     return *window;
 }
 
+// As Start begins a record: empty charts and a fresh time base, so that no figure inherits the
+// ball's clock of the one before.
 void StartLive(TfmMain& w) {
     for (TChart* chart : w.Charts()) w.PrepareLiveChart(chart);
+    w.ResetLinkHealth();
 }
 
 // Sample line `i` of the stream; lines repeat, so the time stamps are rewritten to keep counting.

@@ -114,6 +114,8 @@ public:
     // --- live display (mainfm_live.cpp)
     void DecodeChunk(const char* bytes, int length);
     void PrepareLiveChart(TChart* chart);
+    // A new record's time base: the ball's clock unlearned, no marks, the line counts at zero.
+    void ResetLinkHealth();
     // Undoes EnableChartReview: no zoom, pan, clicks or marker lines while samples come.
     void EndChartReview(TChart* chart);
     void EnableChartReview(TChart* chart);
@@ -351,7 +353,6 @@ private:
     void CreateSaveDialog();
     // Link health (mainfm_link.cpp).
     void CreateLinkHealth();
-    void ResetLinkHealth();
     bool HandleLinkLoss();
     void BallCameBack(std::unique_ptr<tDevice> device);
     void ContinueMeasurement();
