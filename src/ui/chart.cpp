@@ -1,13 +1,13 @@
 #include "ui/chart.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
 #include <vector>
-#include <QPainter>
 
 namespace {
 constexpr int kLegendFontPixels = 21;
@@ -149,14 +149,16 @@ bool TChart::ReplotChangedColumns() {
     }
     double drawnFrom = columns.left();
     for (const tChange& change : changes) {
-        const qsizetype first = TChartSeries::FirstSegmentReaching(change.lines, columns.left() - kReach);
+        const qsizetype first =
+            TChartSeries::FirstSegmentReaching(change.lines, columns.left() - kReach);
         if (first < change.lines.size()) drawnFrom = std::min(drawnFrom, change.lines[first].x());
     }
     {
         QCPPainter scratch(&scratch_);
         scratch.setCompositionMode(QPainter::CompositionMode_Source);
-        scratch.fillRect(QRect(QPoint(int(std::floor(drawnFrom)) - kReach, 0), QPoint(width(), height())),
-                         Qt::transparent);
+        scratch.fillRect(
+            QRect(QPoint(int(std::floor(drawnFrom)) - kReach, 0), QPoint(width(), height())),
+            Qt::transparent);
         scratch.setCompositionMode(QPainter::CompositionMode_SourceOver);
         const QRect plot = axisRect()->rect().translated(0, -1);
         for (tChange& change : changes) {
@@ -176,8 +178,9 @@ bool TChart::ReplotChangedColumns() {
         return true;
     }
     painter->setCompositionMode(QPainter::CompositionMode_Source);
-    painter->drawImage(columns, scratch_, QRectF(QPointF(columns.topLeft()) * mBufferDevicePixelRatio,
-                                                 QSizeF(columns.size()) * mBufferDevicePixelRatio));
+    painter->drawImage(columns, scratch_,
+                       QRectF(QPointF(columns.topLeft()) * mBufferDevicePixelRatio,
+                              QSizeF(columns.size()) * mBufferDevicePixelRatio));
     painter.reset();
     buffer->donePainting();
     update(columns);

@@ -48,8 +48,9 @@ QVector<QPointF> TChartSeries::LinePixels() const {
     // A line's ends are drawn at the nearest whole pixel, so points whose x rounds alike share
     // a column.
     auto column = [&](int i) { return qRound(key->coordToPixel(first[i].key)); };
-    auto pixel = [&](int i, double v) { return QPointF(key->coordToPixel(first[i].key),
-                                                       value->coordToPixel(v)); };
+    auto pixel = [&](int i, double v) {
+        return QPointF(key->coordToPixel(first[i].key), value->coordToPixel(v));
+    };
     for (int i = from; i < end;) {
         const int at = column(i);
         // The column's end: step while it is near, search when the column is long.

@@ -14,18 +14,6 @@
 #include "ui/mainfm.h"
 #include "ui/value_list_editor.h"
 
-namespace {
-// The value table's row keys of the channels, made once: they are looked up at every chunk.
-const QString& RowKey(int channel) {
-    static const QVector<QString> keys = [] {
-        QVector<QString> k;
-        for (int c = 0; c < kChannelCount; ++c) k.append(ChannelRowKey(c));
-        return k;
-    }();
-    return keys[channel];
-}
-}  // namespace
-
 void TfmMain::DecodeChunk(const char* bytes, int length) {
     for (int k = 0; k < kChannelCount; ++k) decoder_.SetRelative(k, pmZeroItems[k]->isChecked());
     JournalChunk(bytes, length);
@@ -53,8 +41,10 @@ void TfmMain::ShowChunkEnd(float time) {
 }
 
 void TfmMain::ShowChannelRows(int index) {
+    // The channels' rows are looked up again only when the table's rows changed.
     if (channelRowsVersion_ != vleData->RowsVersion()) {
-        for (int k = 0; k < kChannelCount; ++k) channelRows_[k] = vleData->FindRow(RowKey(k));
+        for (int k = 0; k < kChannelCount; ++k)
+            channelRows_[k] = vleData->FindRow(ChannelRowKey(k));
         channelRowsVersion_ = vleData->RowsVersion();
     }
     vleData->BeginUpdate();
@@ -65,7 +55,7 @@ void TfmMain::ShowChannelRows(int index) {
         if (channelRows_[k] >= 0)
             vleData->SetValueAt(channelRows_[k], text);
         else
-            vleData->SetValue(RowKey(k), text);  // adds the row
+            vleData->SetValue(ChannelRowKey(k), text);  // adds the row
     }
     vleData->EndUpdate();
 }

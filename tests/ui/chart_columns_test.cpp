@@ -62,7 +62,7 @@ TEST(ChartColumns, DrawTheSamePixelsAsEveryPointAtAnyDensity) {
 
     pair.ShowTime(-0.5, t + 0.5);  // all of it
     EXPECT_EQ(pair.Ours(), pair.Plain());
-    pair.ShowTime(9.7, 12.3);      // the sparse part, and a window that cuts the record
+    pair.ShowTime(9.7, 12.3);  // the sparse part, and a window that cuts the record
     EXPECT_EQ(pair.Ours(), pair.Plain());
     pair.ShowTime(3.1, 4.4);
     EXPECT_EQ(pair.Ours(), pair.Plain());
