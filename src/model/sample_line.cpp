@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -63,25 +64,100 @@ bool ConvertFloat(const char* start, const char* digits, const char* end, bool h
     return true;
 }
 
-// The common plain decimal ("-1234", "56.25") whose digits fit a float exactly, with at most ten
-// decimals: one correctly rounded division gives the correctly rounded value. False leaves the
-// number to the general path.
-bool ReadShortDecimal(const char*& p, const char* end, bool negative, float& value) {
-    static constexpr float kPowers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                        1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-    const char* q = p;
-    std::uint32_t mantissa = 0;
-    int digits = 0, decimals = 0;
-    for (; q < end && IsDigit(*q) && digits < 9; ++q, ++digits)
-        mantissa = mantissa * 10 + (*q - '0');
-    if (q < end && *q == '.') {
-        for (++q; q < end && IsDigit(*q) && digits < 9; ++q, ++digits, ++decimals)
-            mantissa = mantissa * 10 + (*q - '0');
+constexpr int kMaxShortDigits = 15;  // below 2^53, so the mantissa is exact
+
+// The value of eight ASCII digits, the first in the lowest byte, in three multiplications.
+inline std::uint32_t EightDigits(std::uint64_t chunk) {
+    chunk -= 0x3030303030303030ULL;
+    chunk = chunk * 10 + (chunk >> 8);
+    chunk = (((chunk & 0x000000ff000000ffULL) * (100 + (1000000ULL << 32))) +
+             (((chunk >> 16) & 0x000000ff000000ffULL) * (1 + (10000ULL << 32)))) >>
+            32;
+    return static_cast<std::uint32_t>(chunk);
+}
+
+// Reads the run of digits at p, at most eight of them, into value; returns its length. With
+// eight bytes left it reads them at once, which spares a branch on every digit.
+inline int DigitRun(const char* p, const char* end, std::uint32_t& value) {
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    if (end - p >= 8) {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, p, sizeof chunk);
+        // A byte's top bit ends up set when it is not a digit: above '9' the addition, below
+        // '0' the subtraction, and beyond ASCII the byte itself sets it. Carries and borrows
+        // only leave a byte that is not a digit, so the lowest marked byte is the first one.
+        const std::uint64_t notDigit =
+            (chunk | (chunk + 0x4646464646464646ULL) | (chunk - 0x3030303030303030ULL)) &
+            0x8080808080808080ULL;
+        const int n = notDigit ? __builtin_ctzll(notDigit) / 8 : 8;
+        if (n == 0) {
+            value = 0;
+            return 0;
+        }
+        // The run moves to the low-order end of the number, with zeros before it.
+        if (n < 8) chunk = (chunk << (64 - 8 * n)) | (0x3030303030303030ULL >> (8 * n));
+        value = EightDigits(chunk);
+        return n;
     }
-    if (digits == 0 || mantissa > (1u << 24) || decimals > 10) return false;
+#endif
+    int n = 0;
+    std::uint32_t v = 0;
+    for (; n < 8 && p + n < end && IsDigit(p[n]); ++n) v = v * 10 + static_cast<unsigned>(p[n] - '0');
+    value = v;
+    return n;
+}
+
+// Goes on with the digits after a run of eight, one more than fits, so that too many show.
+inline void MoreDigits(const char*& q, const char* end, std::uint64_t& mantissa, int& digits) {
+    for (; q < end && IsDigit(*q) && digits <= kMaxShortDigits; ++q, ++digits)
+        mantissa = mantissa * 10 + static_cast<unsigned>(*q - '0');
+}
+
+// The common plain decimal ("-1234", "56.25", "-179999.123") whose digits fit a double exactly,
+// so with at most 15 digits: one correctly rounded division of two exact doubles gives the double
+// nearest the number, and that double rounds to the float nearest the number unless it fell on
+// the midpoint of two floats. False leaves the number to the general path.
+bool ReadShortDecimal(const char*& p, const char* end, bool negative, float& value) {
+    static constexpr double kPowers[kMaxShortDigits + 1] = {
+        1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    static constexpr std::uint32_t kScales[9] = {1,      10,      100,      1000,     10000,
+                                                 100000, 1000000, 10000000, 100000000};
+    const char* q = p;
+    std::uint32_t run;
+    int n = DigitRun(q, end, run);
+    std::uint64_t mantissa = run;
+    int digits = n, decimals = 0;
+    q += n;
+    if (n == 8) MoreDigits(q, end, mantissa, digits);
+    if (q < end && *q == '.' && digits <= kMaxShortDigits) {
+        ++q;
+        const int before = digits;
+        n = DigitRun(q, end, run);
+        if (digits + n > kMaxShortDigits) return false;
+        mantissa = mantissa * kScales[n] + run;
+        digits += n;
+        q += n;
+        if (n == 8) MoreDigits(q, end, mantissa, digits);
+        decimals = digits - before;
+    }
+    if (digits == 0 || digits > kMaxShortDigits) return false;
     // Whatever follows must end the number as the scanner sees it.
     if (q < end && (IsDigit(*q) || *q == '.' || Lower(*q) == 'e' || Lower(*q) == 'x')) return false;
-    const float v = static_cast<float>(mantissa) / kPowers[decimals];
+    if (decimals == 0) {
+        // An exact integer: its conversion is the one rounding.
+        const float v = static_cast<float>(mantissa);
+        value = negative ? -v : v;
+        p = q;
+        return true;
+    }
+    const double exact = static_cast<double>(mantissa) / kPowers[decimals];
+    // A double on a midpoint of two floats has its 29 bits below float precision at 1000...0;
+    // its second rounding could go the wrong way. (Zero and the small values that the divisions
+    // give are all normal floats or zero.)
+    std::uint64_t bits;
+    std::memcpy(&bits, &exact, sizeof bits);
+    if ((bits & 0x1fffffffu) == 0x10000000u) return false;
+    const float v = static_cast<float>(exact);
     value = negative ? -v : v;
     p = q;
     return true;
@@ -159,9 +235,10 @@ bool ReadInt(const char*& p, const char* end, std::int32_t& value) {
 
 bool ParseSampleLine(const char* text, int length, tSampleFields& out) {
     if (length < 0) return false;
+    // A NUL ends the line as it ends the C library's string: no field, number or space goes on
+    // across one, so the scan stops there by itself.
     const char* p = text;
-    const void* nul = std::memchr(text, 0, static_cast<size_t>(length));
-    const char* end = nul ? static_cast<const char*>(nul) : text + length;
+    const char* end = text + length;
     for (int field = 0; field < kFieldCount; ++field) {
         if (field > 0) SkipSpace(p, end);
         if (!MatchLiteral(p, end, kFieldNames[field])) return false;

@@ -8,7 +8,7 @@
 // The points of one channel, shared by the master series and the page series that show the
 // same channel. Two things differ from the stock container: a point that arrives out of time
 // order goes after the last point whose time is not above its own (ties keep arrival order),
-// and the storage grows by an eighth at a time instead of doubling, which keeps a long record
+// and the storage grows by a twelfth at a time instead of doubling, which keeps a long record
 // within its memory budget.
 class tSeriesData : public QCPGraphDataContainer {
 public:

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
@@ -152,6 +153,15 @@ TEST(SampleLine, ReadsEdgeFormsExactlyAsTheLibraryDoes) {
                           "--1",
                           "1e+-1",
                           "16777217",
+                          "12345678",
+                          "123456789",
+                          "-1234567.8",
+                          "12345678.1234567",
+                          "123456789012345",
+                          "1234567890123456",
+                          "99999999.9999999",
+                          "1.234567890123456",
+                          "0.00000001",
                           "0.0000000001",
                           " \v7"}) {
         EXPECT_TRUE(AgreesWithLibrary(Line(0, n)));
@@ -200,4 +210,22 @@ TEST(SampleLine, AgreesWithTheLibraryOnRandomAndMutatedLines) {
     // Both outcomes must be frequent, or the comparison proves little.
     EXPECT_GT(accepted, 20000);
     EXPECT_LT(accepted, 60000);
+}
+
+// Decimals of 15 digits that the nearest double puts on the midpoint of two floats, though they
+// lie a little off it: only a reading that notices the midpoint rounds them as the library does.
+TEST(SampleLine, RoundsDecimalsNextToAFloatMidpointAsTheLibraryDoes) {
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> any(1.0f, 16.0f);
+    int nearMidpoint = 0;
+    for (int i = 0; i < 100000 && nearMidpoint < 200; ++i) {
+        const float f = any(rng);
+        const double midpoint = (double(f) + double(std::nextafter(f, 32.0f))) / 2;
+        char text[64];
+        std::snprintf(text, sizeof text, "%.15g", midpoint);
+        if (std::strtod(text, nullptr) != midpoint) continue;
+        ++nearMidpoint;
+        EXPECT_TRUE(AgreesWithLibrary(Line(3, text))) << text;
+    }
+    EXPECT_GT(nearMidpoint, 0);
 }
