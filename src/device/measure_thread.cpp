@@ -150,7 +150,7 @@ bool tMeasureThread::ReadPass(tStreamCutter& cutter) {
     const bool ok = port_->Read(packet.data.get() + carried, cutter.Room(), &received);
     if (!ok)
         LogFile->Write("ReadTimeout");
-    else
+    else if (LogFile->IsOpen())
         LogFile->Write("Readed " + QByteArray::number(received) + " bytes");
 
     const tStreamCutter::tCut cut = cutter.Cut(packet.data.get(), received);

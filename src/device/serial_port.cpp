@@ -142,10 +142,17 @@ bool tSerialPort::Read(char* buffer, int count, int* delivered) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeouts_.ReadTotalMs);
     bool readable = false;
     while (*delivered < count) {
-        const ssize_t n = ::read(fd_, buffer + *delivered, static_cast<size_t>(count - *delivered));
+        const int asked = count - *delivered;
+        const ssize_t n = ::read(fd_, buffer + *delivered, static_cast<size_t>(asked));
         if (n > 0) {
             *delivered += static_cast<int>(n);
             readable = false;
+            // A short read took all there was: wait for more rather than ask again at once.
+            if (n < asked) {
+                bool failed = false;
+                readable = WaitFor(fd_, POLLIN, deadline, &failed);
+                if (!readable) return !failed || Fail();
+            }
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR) return Fail();

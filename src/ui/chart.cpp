@@ -94,20 +94,30 @@ void TChart::ReplotSeries() {
 
 namespace {
 // Widens [left, right] to the columns where `drawn` and `now` differ: from the last point they
-// share (the segment that leaves it changed) to the end of either.
-void WidenToChange(const QVector<QPointF>& drawn, const QVector<QPointF>& now, double& left,
-                   double& right) {
+// share (the segment that leaves it changed) to the end of either. Returns how many leading
+// points they share.
+qsizetype WidenToChange(const QVector<QPointF>& drawn, const QVector<QPointF>& now, double& left,
+                        double& right) {
     const qsizetype common = std::min(drawn.size(), now.size());
     qsizetype same = 0;
     while (same < common && drawn[same].x() == now[same].x() && drawn[same].y() == now[same].y())
         ++same;
-    if (same == drawn.size() && same == now.size()) return;
+    if (same == drawn.size() && same == now.size()) return same;
     for (const QVector<QPointF>* lines : {&drawn, &now}) {
         for (qsizetype i = std::max<qsizetype>(0, same - 1); i < lines->size(); ++i) {
             left = std::min(left, (*lines)[i].x());
             right = std::max(right, (*lines)[i].x());
         }
     }
+    return same;
+}
+
+// Brings `drawn` to `now`, which share their first `same` points, in its own storage: sharing
+// it with the series' line cache would make the cache copy all of it on the next tick.
+void KeepLines(QVector<QPointF>& drawn, const QVector<QPointF>& now, qsizetype same) {
+    drawn.resize(same);
+    drawn.reserve(now.size());
+    for (qsizetype i = same; i < now.size(); ++i) drawn.append(now[i]);
 }
 }  // namespace
 
@@ -119,6 +129,7 @@ bool TChart::ReplotChangedColumns() {
     struct tChange {
         TChartSeries* series;
         QVector<QPointF> lines;
+        qsizetype same;  // the leading points that the buffer shows already
     };
     std::vector<tChange> changes;
     double left = std::numeric_limits<double>::infinity();
@@ -130,8 +141,8 @@ bool TChart::ReplotChangedColumns() {
         if (!series) return false;
         if (!series->realVisibility()) continue;
         QVector<QPointF> lines = series->LinePixels();
-        WidenToChange(series->DrawnLines(), lines, left, right);
-        changes.push_back({series, std::move(lines)});
+        const qsizetype same = WidenToChange(series->DrawnLines(), lines, left, right);
+        changes.push_back({series, std::move(lines), same});
     }
     if (left > right) return true;
     // A 3-pixel line with square caps reaches 2 pixels beyond its ends; one more for rounding.
@@ -147,18 +158,11 @@ bool TChart::ReplotChangedColumns() {
         scratch_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
         scratch_.setDevicePixelRatio(mBufferDevicePixelRatio);
     }
-    double drawnFrom = columns.left();
-    for (const tChange& change : changes) {
-        const qsizetype first =
-            TChartSeries::FirstSegmentReaching(change.lines, columns.left() - kReach);
-        if (first < change.lines.size()) drawnFrom = std::min(drawnFrom, change.lines[first].x());
-    }
     {
         QCPPainter scratch(&scratch_);
         scratch.setCompositionMode(QPainter::CompositionMode_Source);
-        scratch.fillRect(
-            QRect(QPoint(int(std::floor(drawnFrom)) - kReach, 0), QPoint(width(), height())),
-            Qt::transparent);
+        // Only the changed columns leave the scratch image, so only they need to start clear.
+        scratch.fillRect(columns, Qt::transparent);
         scratch.setCompositionMode(QPainter::CompositionMode_SourceOver);
         const QRect plot = axisRect()->rect().translated(0, -1);
         for (tChange& change : changes) {
@@ -166,7 +170,7 @@ bool TChart::ReplotChangedColumns() {
             scratch.setClipRect(plot);
             change.series->DrawFromColumn(&scratch, change.lines, columns.left() - kReach);
             scratch.restore();
-            change.series->DrawnLines() = std::move(change.lines);
+            KeepLines(change.series->DrawnLines(), change.lines, change.same);
         }
     }
     QCPAbstractPaintBuffer* buffer = mPaintBuffers.at(1).data();

@@ -18,6 +18,9 @@ constexpr double kNameAt = 1.48;
 
 TOrientationView::TOrientationView(QWidget* parent) : QWidget(parent) {
     setMinimumSize(80, 80);
+    // Every frame covers the whole widget with the still picture, so Qt need not paint the
+    // parent's background under it first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void TOrientationView::SetAngles(double roll, double pitch, double yaw) {

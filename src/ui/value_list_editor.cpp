@@ -96,19 +96,22 @@ void TValueListEditor::SetValueAt(int row, const QString& value) {
             const QSignalBlocker quiet(model());
             it->setText(value);
         }
-        changedFirst_ = changedFirst_ < 0 ? row : std::min(changedFirst_, row);
-        changedLast_ = std::max(changedLast_, row);
+        changedRows_.push_back(row);
     }
 }
 
 void TValueListEditor::BeginUpdate() { ++updateDepth_; }
 
 void TValueListEditor::EndUpdate() {
-    if (updateDepth_ == 0 || --updateDepth_ > 0 || changedFirst_ < 0) return;
-    const QModelIndex first = model()->index(changedFirst_, 1);
-    const QModelIndex last = model()->index(changedLast_, 1);
-    changedFirst_ = changedLast_ = -1;
-    emit model()->dataChanged(first, last, {Qt::DisplayRole, Qt::EditRole});
+    if (updateDepth_ == 0 || --updateDepth_ > 0 || changedRows_.empty()) return;
+    // One cell at a time: the view repaints a single changed cell alone, but the whole table
+    // for a range of them.
+    const std::vector<int> rows = std::move(changedRows_);
+    changedRows_.clear();
+    for (const int row : rows) {
+        const QModelIndex cell = model()->index(row, 1);
+        emit model()->dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole});
+    }
 }
 
 int TValueListEditor::FindRow(const QString& key) const {

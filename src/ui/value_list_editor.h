@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTableWidget>
+#include <vector>
 
 // A two-column table of key = value rows. Rows are found by key without regard to case;
 // writing a key that no row has appends a row with that key. Keys are never editable; the
@@ -49,6 +50,5 @@ private:
     bool valuesEditable_ = false;
     int rowsVersion_ = 0;
     int updateDepth_ = 0;
-    int changedFirst_ = -1;  // the rows written with a new text during the update
-    int changedLast_ = -1;
+    std::vector<int> changedRows_;  // the rows written with a new text during the update
 };
