@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -99,7 +100,13 @@ namespace {
 qsizetype WidenToChange(const QVector<QPointF>& drawn, const QVector<QPointF>& now, double& left,
                         double& right) {
     const qsizetype common = std::min(drawn.size(), now.size());
+    // Whole blocks first: bitwise equal points are equal (a point that differs in its bits
+    // alone, -0 against 0, only widens what is drawn again).
+    constexpr qsizetype kBlock = 64;
     qsizetype same = 0;
+    while (same + kBlock <= common &&
+           std::memcmp(drawn.constData() + same, now.constData() + same, kBlock * sizeof(QPointF)) == 0)
+        same += kBlock;
     while (same < common && drawn[same].x() == now[same].x() && drawn[same].y() == now[same].y())
         ++same;
     if (same == drawn.size() && same == now.size()) return same;
@@ -159,11 +166,15 @@ bool TChart::ReplotChangedColumns() {
         scratch_.setDevicePixelRatio(mBufferDevicePixelRatio);
     }
     {
+        // Only the changed columns leave the scratch image, so only they need to start clear
+        // (transparent is all bits zero in this format).
+        const double r = mBufferDevicePixelRatio;
+        const QRect clear = QRect(QPoint(int(std::floor(columns.left() * r)), 0),
+                                  QPoint(int(std::ceil((columns.right() + 1) * r)), pixels.height())) &
+                            scratch_.rect();
+        for (int y = clear.top(); y <= clear.bottom(); ++y)
+            std::memset(scratch_.scanLine(y) + clear.left() * 4, 0, size_t(clear.width()) * 4);
         QCPPainter scratch(&scratch_);
-        scratch.setCompositionMode(QPainter::CompositionMode_Source);
-        // Only the changed columns leave the scratch image, so only they need to start clear.
-        scratch.fillRect(columns, Qt::transparent);
-        scratch.setCompositionMode(QPainter::CompositionMode_SourceOver);
         const QRect plot = axisRect()->rect().translated(0, -1);
         for (tChange& change : changes) {
             scratch.save();

@@ -104,13 +104,18 @@ void TValueListEditor::BeginUpdate() { ++updateDepth_; }
 
 void TValueListEditor::EndUpdate() {
     if (updateDepth_ == 0 || --updateDepth_ > 0 || changedRows_.empty()) return;
-    // One cell at a time: the view repaints a single changed cell alone, but the whole table
-    // for a range of them.
-    const std::vector<int> rows = std::move(changedRows_);
-    changedRows_.clear();
-    for (const int row : rows) {
-        const QModelIndex cell = model()->index(row, 1);
-        emit model()->dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole});
+    // One notice for each run of adjacent changed rows: the view repaints the cells of a
+    // notice's range, so a row left alone between two changed ones is not painted again.
+    std::vector<int> rows;
+    rows.swap(changedRows_);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (size_t run = 0; run < rows.size();) {
+        size_t end = run + 1;
+        while (end < rows.size() && rows[end] == rows[end - 1] + 1) ++end;
+        emit model()->dataChanged(model()->index(rows[run], 1), model()->index(rows[end - 1], 1),
+                                  {Qt::DisplayRole, Qt::EditRole});
+        run = end;
     }
 }
 
