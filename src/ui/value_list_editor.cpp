@@ -1,8 +1,46 @@
 #include "ui/value_list_editor.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QProxyStyle>
 #include <QSignalBlocker>
+#include <QStyleFactory>
+#include <QStyleOptionViewItem>
 #include <algorithm>
+
+namespace {
+// The application's style, with the places within a plain text cell found without laying its
+// text out. To paint a cell the style asks for the places of its check box, icon and text,
+// and each answer lays the text out once, only for the text to fill the whole cell in the end
+// when the view shows whole cells selected. A cell with neither check box nor icon gets the
+// same places here from its rectangle alone; the table repaints several cells at every chunk.
+class tPlainCellStyle : public QProxyStyle {
+public:
+    explicit tPlainCellStyle(QStyle* base) : QProxyStyle(base) {}
+
+    QRect subElementRect(SubElement element, const QStyleOption* option,
+                         const QWidget* widget) const override {
+        const auto* cell = qstyleoption_cast<const QStyleOptionViewItem*>(option);
+        constexpr auto kExtras =
+            QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration;
+        if (cell && cell->showDecorationSelected && !(cell->features & kExtras) &&
+            cell->direction == Qt::LeftToRight) {
+            switch (element) {
+            case SE_ItemViewItemText:
+                return cell->rect;
+            case SE_ItemViewItemCheckIndicator:
+                return QRect();
+            case SE_ItemViewItemDecoration:  // no width, at the cell's left edge
+                return alignedRect(cell->direction, cell->decorationAlignment, QSize(0, 0),
+                                   QRect(cell->rect.topLeft(), QSize(0, cell->rect.height())));
+            default:
+                break;
+            }
+        }
+        return QProxyStyle::subElementRect(element, option, widget);
+    }
+};
+}  // namespace
 
 TValueListEditor::TValueListEditor(QWidget* parent) : QTableWidget(0, 2, parent) {
     verticalHeader()->hide();
@@ -14,6 +52,11 @@ TValueListEditor::TValueListEditor(QWidget* parent) : QTableWidget(0, 2, parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
+    if (QStyle* base = QStyleFactory::create(QApplication::style()->name())) {
+        auto* cells = new tPlainCellStyle(base);
+        cells->setParent(this);
+        setStyle(cells);
+    }
 }
 
 void TValueListEditor::SetTitleCaptions(const QString& keyTitle, const QString& valueTitle) {
