@@ -123,7 +123,6 @@ qsizetype WidenToChange(const QVector<QPointF>& drawn, const QVector<QPointF>& n
 // it with the series' line cache would make the cache copy all of it on the next tick.
 void KeepLines(QVector<QPointF>& drawn, const QVector<QPointF>& now, qsizetype same) {
     drawn.resize(same);
-    drawn.reserve(now.size());
     for (qsizetype i = same; i < now.size(); ++i) drawn.append(now[i]);
 }
 }  // namespace
