@@ -4,8 +4,9 @@
     bench_report.py RESULTS_DIR OUTPUT
 
 RESULTS_DIR holds bench_<name>.json (Google Benchmark's JSON), cpu.txt (the lines of one or more
-runs of scripts/measure-cpu; a figure is their median), start.txt (scripts/measure-start's lines) and machine.txt (name: value lines). A figure
-that is not there makes its row say so; nothing here fails for a missing figure."""
+runs of scripts/measure-cpu; a figure is their median), start.txt (scripts/measure-start's lines)
+and machine.txt (name: value lines). A figure that is not there makes its row say so; nothing
+here fails for a missing figure."""
 import json
 import math
 import pathlib

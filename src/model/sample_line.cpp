@@ -4,8 +4,8 @@
 #include <stdlib.h>
 
 #include <charconv>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 

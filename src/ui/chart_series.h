@@ -43,16 +43,17 @@ public:
     QVector<QPointF> LinePixels() const;
     // The polyline the chart's buffer holds, which a live tick compares with LinePixels().
     QVector<QPointF>& DrawnLines() { return drawnLines_; }
-    // The first segment of `lines` (by its start) that reaches column `left` or beyond; the
-    // polyline's x must not fall.
-    static qsizetype FirstSegmentReaching(const QVector<QPointF>& lines, double left);
-    // Draws the segments of `lines` from that one on, as a full redraw draws them.
+    // Draws the segments of `lines` from the first that reaches column `left` on, as a full
+    // redraw draws them.
     void DrawFromColumn(QCPPainter* painter, const QVector<QPointF>& lines, double left) const;
 
 protected:
     void draw(QCPPainter* painter) override;
 
 private:
+    // The first segment of `lines` (by its start) that reaches column `left` or beyond; the
+    // polyline's x must not fall.
+    static qsizetype FirstSegmentReaching(const QVector<QPointF>& lines, double left);
     // What LinePixels() computed last, and for what.
     struct tLineCache {
         QCPRange keys, values;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QSignalBlocker>
 #include <QStyleFactory>
@@ -40,6 +41,18 @@ public:
         return QProxyStyle::subElementRect(element, option, widget);
     }
 };
+
+// One for all tables, made with the first and owned by the application.
+QStyle* PlainCellStyle() {
+    static QPointer<tPlainCellStyle> shared;
+    if (!shared) {
+        QStyle* base = QStyleFactory::create(QApplication::style()->name());
+        if (!base) return nullptr;
+        shared = new tPlainCellStyle(base);
+        shared->setParent(qApp);
+    }
+    return shared;
+}
 }  // namespace
 
 TValueListEditor::TValueListEditor(QWidget* parent) : QTableWidget(0, 2, parent) {
@@ -52,11 +65,7 @@ TValueListEditor::TValueListEditor(QWidget* parent) : QTableWidget(0, 2, parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
-    if (QStyle* base = QStyleFactory::create(QApplication::style()->name())) {
-        auto* cells = new tPlainCellStyle(base);
-        cells->setParent(this);
-        setStyle(cells);
-    }
+    if (QStyle* cells = PlainCellStyle()) setStyle(cells);
 }
 
 void TValueListEditor::SetTitleCaptions(const QString& keyTitle, const QString& valueTitle) {
