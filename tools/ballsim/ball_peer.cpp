@@ -153,6 +153,22 @@ void tBallPeer::Unplug() {
     delayed_.clear();
 }
 
+// A hang-up discards what the program has not read yet, so a cable pulled after a line would
+// lose a line that a real port had delivered. The queue must stay empty for one tick, since the
+// kernel moves written bytes into it a moment later; two seconds bound the wait for a program
+// that does not read.
+bool tBallPeer::Drained() {
+    const auto now = Clock::now();
+    if (drainSince_ == Clock::time_point{}) drainSince_ = now;
+    if (now - drainSince_ > std::chrono::seconds(2)) return true;
+    if (link_.Unread() > 0) {
+        drainEmptySince_ = Clock::time_point{};
+        return false;
+    }
+    if (drainEmptySince_ == Clock::time_point{}) drainEmptySince_ = now;
+    return now - drainEmptySince_ >= std::chrono::milliseconds(kTickMs);
+}
+
 void tBallPeer::ReplugWhenDue() {
     if (options_.replugAfterMs < 0 || replugged_) return;
     const auto away = Clock::now() - unpluggedAt_;
@@ -201,8 +217,8 @@ std::string tBallPeer::NextStreamItem() {
 void tBallPeer::FillStream(size_t target) {
     while (streaming_ && output_.size() < target) {
         if (options_.unplugAfter >= 0 && linesSent_ >= options_.unplugAfter && !replugged_) {
-            // Sent what came before the unplug, then the terminal goes away.
-            if (output_.empty()) Unplug();
+            // Sent what came before the unplug and let it be read, then the terminal goes away.
+            if (output_.empty() && Drained()) Unplug();
             return;
         }
         if (options_.streamLines >= 0 && streamLines_ >= options_.streamLines) {

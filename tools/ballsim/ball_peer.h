@@ -36,6 +36,7 @@ private:
     std::string NextStreamItem();
     void SendPaced();
     void Unplug();
+    bool Drained();
     void ReplugWhenDue();
     void Record(const char* data, size_t count);
     int PollTimeoutMs() const;
@@ -58,6 +59,8 @@ private:
     bool replugged_ = false;
     bool restarted_ = false;
     Clock::time_point unpluggedAt_;
+    Clock::time_point drainSince_{};  // the unplug waits for the program to read the last line
+    Clock::time_point drainEmptySince_{};
     long long linesMade_ = 0;    // sample lines made in all streams, dropped ones too
     long long dropped_ = 0;      // lines of the current stream made but not sent
     long long streamLines_ = 0;  // lines of the current stream

@@ -1,6 +1,7 @@
 #include "pty_link.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -43,6 +44,13 @@ bool tPtyLink::Open(const std::string& link) {
         link_ = link;
     }
     return true;
+}
+
+int tPtyLink::Unread() const {
+    // Our own slave descriptor shares the terminal's input queue with the program's.
+    int count = 0;
+    if (slave_ < 0 || ::ioctl(slave_, FIONREAD, &count) != 0) return 0;
+    return count;
 }
 
 void tPtyLink::Close() {

@@ -17,6 +17,8 @@ public:
     void Close();
 
     int Master() const { return master_; }
+    // Bytes the ball has written that the program has not read yet; 0 when unknown.
+    int Unread() const;
     const std::string& SlavePath() const { return slavePath_; }
 
 private:
