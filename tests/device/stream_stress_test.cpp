@@ -9,6 +9,7 @@
 #include "device/device_connector.h"
 #include "device/device_test_support.h"
 #include "device/measure_thread.h"
+#include "support/c_locale.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -27,6 +28,7 @@ struct LineCheck {
             if (line.isEmpty()) continue;
             float v[10];
             int battery = 0;
+            const CLocaleScope c;
             const int fields = std::sscanf(
                 line.constData(),
                 "ax:%f\tay:%f\taz:%f\tgx:%f\tgy:%f\tgz:%f\tr:%f\tp:%f\ty:%f\ttt:%f\tb:%d", &v[0],

@@ -10,6 +10,7 @@
 
 #include "app/command_line.h"
 #include "app/log_file.h"
+#include "support/c_locale.h"
 #include "ui/chart.h"
 #include "ui/export_support.h"
 #include "ui/window_fixture.h"
@@ -23,6 +24,7 @@ struct SentSample {
 inline bool ReadSampleLine(const QByteArray& line, SentSample& sample) {
     float f[10];
     int b = 0;
+    const CLocaleScope c;
     if (std::sscanf(line.constData(),
                     "ax:%f\tay:%f\taz:%f\tgx:%f\tgy:%f\tgz:%f\tr:%f\tp:%f\ty:%f\ttt:%f\tb:%d",
                     &f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6], &f[7], &f[8], &f[9], &b) != 11)

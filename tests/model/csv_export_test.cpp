@@ -1,6 +1,9 @@
 #include "model/csv_export.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
 #include <iconv.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -164,7 +167,8 @@ TEST_F(ExportFile, ReportsFailuresAndKeepsTheOldFile) {
     const tExportResult create = ExportRecord(missing, source);
     EXPECT_EQ(create.status, tExportResult::CreateFailed);
     EXPECT_EQ(create.message,
-              QStringLiteral("Cannot create file \"%1\". No such file or directory").arg(missing));
+              QStringLiteral("Cannot create file \"%1\". %2")
+                  .arg(missing, QString::fromLocal8Bit(std::strerror(ENOENT))));
 
     // A file size limit makes the write itself fail, also for root.
     const QString path = folder.Write(QStringLiteral("out.csv"), "old");

@@ -13,12 +13,13 @@
 
 namespace {
 
+// A line as the ball writes it: numbers with a decimal point, whatever the locale.
 std::string Sample(float ax, float tt, int b, float az = 0) {
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "ax:%.9g\tay:0\taz:%.9g\tgx:65536\tgy:0\tgz:0\tr:0\tp:0\ty:0\ttt:%.9g\tb:%d\r\n",
-                  static_cast<double>(ax), static_cast<double>(az), static_cast<double>(tt), b);
-    return text;
+    auto number = [](float v) { return QByteArray::number(static_cast<double>(v), 'g', 9); };
+    return ("ax:" + number(ax) + "\tay:0\taz:" + number(az) +
+            "\tgx:65536\tgy:0\tgz:0\tr:0\tp:0\ty:0\ttt:" + number(tt) + "\tb:" +
+            QByteArray::number(b) + "\r\n")
+        .toStdString();
 }
 
 tChunkResult Decode(tSampleDecoder& decoder, const std::string& chunk, int recordCount = 0,

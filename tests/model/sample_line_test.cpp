@@ -1,7 +1,6 @@
 #include "model/sample_line.h"
 
 #include <gtest/gtest.h>
-#include <locale.h>
 
 #include <cmath>
 #include <cstdio>
@@ -10,6 +9,8 @@
 #include <random>
 #include <string>
 
+#include "support/c_locale.h"
+
 namespace {
 
 const char* const kNames[] = {
@@ -17,13 +18,11 @@ const char* const kNames[] = {
 
 // The C library's reading, with non-finite numbers rejected on top.
 bool ScanWithLibrary(const std::string& line, tSampleFields& f) {
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    const locale_t previous = uselocale(c);
+    const CLocaleScope c;
     float* r = f.raw;
     const int n = std::sscanf(
         line.c_str(), "ax:%f\tay:%f\taz:%f\tgx:%f\tgy:%f\tgz:%f\tr:%f\tp:%f\ty:%f\ttt:%f\tb:%d",
         &r[0], &r[1], &r[2], &r[3], &r[4], &r[5], &r[6], &r[7], &r[8], &f.tt, &f.b);
-    uselocale(previous);
     bool finite = std::isfinite(f.tt);
     for (const float v : f.raw) finite = finite && std::isfinite(v);
     return n == 11 && finite;
@@ -217,6 +216,7 @@ TEST(SampleLine, AgreesWithTheLibraryOnRandomAndMutatedLines) {
 TEST(SampleLine, RoundsDecimalsNextToAFloatMidpointAsTheLibraryDoes) {
     std::mt19937 rng(5);
     std::uniform_real_distribution<float> any(1.0f, 16.0f);
+    const CLocaleScope c;  // the decimals as the ball writes them
     int nearMidpoint = 0;
     for (int i = 0; i < 100000 && nearMidpoint < 200; ++i) {
         const float f = any(rng);

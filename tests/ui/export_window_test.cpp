@@ -1,6 +1,9 @@
 // The export through the window: its save dialog, what it writes for the markers, marks and
 // channels the user chose, and what it does when it cannot or need not write.
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 
 #include <QComboBox>
@@ -158,7 +161,9 @@ TEST_F(ExportWindow, KeepsTheOldFileWhenTheFolderIsReadOnly) {
     ::chmod(QFile::encodeName(folder).constData(), 0755);
     EXPECT_EQ(
         boxes,
-        QStringList{QStringLiteral("Cannot create file \"%1\". Permission denied.").arg(target)});
+        // The system's reason, in the system's language.
+        QStringList{QStringLiteral("Cannot create file \"%1\". %2.")
+                        .arg(target, QString::fromLocal8Bit(std::strerror(EACCES)))});
     EXPECT_EQ(f.Folder().Read(QStringLiteral("locked/out.csv")), "old content");
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"out.csv"});
 }

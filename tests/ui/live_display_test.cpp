@@ -30,20 +30,13 @@ void StartLive(TfmMain& w) {
 QString Row(TfmMain& w, const char* key) { return w.vleData->Value(QString::fromUtf8(key)); }
 
 QCPRange TimeAxis(TChart* chart) { return chart->BottomAxis()->range(); }
-
-// Restores the user's decimal separator after a test that changes it.
-struct SeparatorScope {
-    QChar saved = FormatSettings().DecimalSeparator;
-    explicit SeparatorScope(QChar separator) { FormatSettings().DecimalSeparator = separator; }
-    ~SeparatorScope() { FormatSettings().DecimalSeparator = saved; }
-};
 }  // namespace
 
 TEST(LiveDisplay, TheExampleLineGivesItsPhysicalValues) {
     WindowFixture f;
     TfmMain& w = f.Window();
     StartLive(w);
-    const SeparatorScope comma(QLatin1Char(','));
+    const DecimalSeparatorScope comma(QLatin1Char(','));
     Feed(w, "ax:32768\tay:0\taz:-16384\tgx:65536\tgy:0\tgz:0\tr:1000\tp:0\ty:-500\ttt:1500\tb:87\r\n");
 
     ASSERT_EQ(w.MasterSeries(0)->Count(), 1);
@@ -72,7 +65,7 @@ TEST(LiveDisplay, AChunkOfThreeLinesWritesTheValueTableOnceWithTheThird) {
 
     EXPECT_EQ(w.MasterSeries(0)->Count(), 3);
     EXPECT_EQ(w.chAccAng->Series(0)->Count(), 3);
-    EXPECT_EQ(Row(w, "ax, м/с^2"), QStringLiteral("2.94"));
+    EXPECT_EQ(Row(w, "ax, м/с^2"), Localized("2.94"));
     int axChanges = 0;
     for (const QList<QVariant>& change : changes) {
         auto* item = change.at(0).value<QTableWidgetItem*>();
@@ -118,7 +111,7 @@ TEST(LiveDisplay, AChunkEndingAtTimeZeroOrBatteryMinusOneLeavesTheDisplays) {
     Feed(w, Line(6553.6, 0, 0, -1));
 
     EXPECT_EQ(w.MasterSeries(0)->Count(), 2);
-    EXPECT_EQ(Row(w, "ax, м/с^2"), QStringLiteral("0.98"));
+    EXPECT_EQ(Row(w, "ax, м/с^2"), Localized("0.98"));
     EXPECT_EQ(w.StatusPanel(1)->text(), QStringLiteral("70%"));
     EXPECT_EQ(TimeAxis(w.chAll), QCPRange(15, 45));
 }
@@ -203,11 +196,11 @@ TEST(LiveDisplay, TheLastVisibleChannelCannotBeHiddenAndHiddenOnesKeepRecording)
     w.chSeries->item(0)->setCheckState(Qt::Checked);
     w.chSeries->item(0)->setCheckState(Qt::Unchecked);
     Feed(w, Line(6553.6, 0, 200));
-    EXPECT_EQ(Row(w, "ax, м/с^2"), QStringLiteral("0.98"));
+    EXPECT_EQ(Row(w, "ax, м/с^2"), Localized("0.98"));
     EXPECT_EQ(w.MasterSeries(0)->Count(), 2);
     w.chSeries->item(0)->setCheckState(Qt::Checked);
     Feed(w, Line(9830.4, 0, 300));
-    EXPECT_EQ(Row(w, "ax, м/с^2"), QStringLiteral("2.94"));
+    EXPECT_EQ(Row(w, "ax, м/с^2"), Localized("2.94"));
 }
 
 // A live tick draws only the columns where the series changed. The picture must be the one a

@@ -47,15 +47,6 @@ inline QVector<double> EvenTimes(int count) {
     return times;
 }
 
-// Sets the user's decimal separator for one test.
-struct DecimalSeparatorScope {
-    QChar saved = FormatSettings().DecimalSeparator;
-    explicit DecimalSeparatorScope(QChar separator) {
-        FormatSettings().DecimalSeparator = separator;
-    }
-    ~DecimalSeparatorScope() { FormatSettings().DecimalSeparator = saved; }
-};
-
 // The pixel of a time on the chart's time axis, in the middle of the plot's height. The chart
 // lays itself out for its present size first: its axes map pixels as of its last replot.
 inline QPoint PointAtTime(TChart* chart, double time) {

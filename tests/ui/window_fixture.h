@@ -11,11 +11,27 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "app/format_settings.h"
 #include "device/ballsim_process.h"
 #include "device/device.h"
 #include "device/measure_thread.h"
 #include "support/temp_folder.h"
 #include "ui/mainfm.h"
+
+// Sets the user's decimal separator for one test.
+struct DecimalSeparatorScope {
+    QChar saved = FormatSettings().DecimalSeparator;
+    explicit DecimalSeparatorScope(QChar separator) {
+        FormatSettings().DecimalSeparator = separator;
+    }
+    ~DecimalSeparatorScope() { FormatSettings().DecimalSeparator = saved; }
+};
+
+// A number as the window shows it under the user's decimal separator: "2.94" gives "2,94" on a
+// desktop with a decimal comma.
+inline QString Localized(const char* number) {
+    return QString::fromLatin1(number).replace(u'.', FormatSettings().DecimalSeparator);
+}
 
 // A main window of its own for one test: a settings file written into a temporary folder
 // beside a program path that does not need to exist, and the window built on it.
