@@ -8,37 +8,10 @@
 #include <QFile>
 
 #include "app/exceptions.h"
+#include "support/environment.h"
 #include "support/temp_folder.h"
 
 namespace {
-// Sets environment variables for one test and puts the old values back.
-class Environment {
-public:
-    void Set(const char* name, const QString& value) {
-        saved_.append({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, QFile::encodeName(value));
-    }
-    ~Environment() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->wasSet)
-                qputenv(it->name, it->value);
-            else
-                qunsetenv(it->name);
-        }
-    }
-
-private:
-    struct Saved {
-        const char* name;
-        QByteArray value;
-        bool wasSet;
-    };
-    QVector<Saved> saved_;
-};
-
 // An installed tree: <root>/usr/bin/mirelvane and the packaged settings template.
 struct InstalledTree {
     InstalledTree() {

@@ -14,6 +14,7 @@
 #include "app/log_file.h"
 #include "lang/builtin_texts.h"
 #include "main/main_routine.h"
+#include "support/environment.h"
 #include "support/message_box_answerer.h"
 #include "support/temp_folder.h"
 #include "ui/mainfm.h"
@@ -25,17 +26,16 @@ class MainRoutineTest : public ::testing::Test {
 protected:
     void SetUp() override {
         savedLog_ = LogFile;
-        qputenv("MIRELVANE_RUNTIME_DIR", QFile::encodeName(dir.Root()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.Path("config")));
-        qputenv("XDG_STATE_HOME", QFile::encodeName(dir.Path("state")));
+        env_ = std::make_unique<Environment>();
+        env_->Set("MIRELVANE_RUNTIME_DIR", dir.Root());
+        env_->Set("XDG_CONFIG_HOME", dir.Path("config"));
+        env_->Set("XDG_STATE_HOME", dir.Path("state"));
         SetCommandLine(QStringList{"mirelvane", "-LOG"});
         ResetFormatSettings();
     }
     void TearDown() override {
         LogFile = savedLog_;
-        qunsetenv("MIRELVANE_RUNTIME_DIR");
-        qunsetenv("XDG_CONFIG_HOME");
-        qunsetenv("XDG_STATE_HOME");
+        env_.reset();
         SetCommandLine(QStringList{"tests"});
         ResetFormatSettings();
     }
@@ -60,6 +60,7 @@ protected:
 
 private:
     tLogFile* savedLog_ = nullptr;
+    std::unique_ptr<Environment> env_;
 };
 }  // namespace
 

@@ -7,7 +7,8 @@
 #include <QVector>
 
 // Answers the modal message boxes that code under test opens, in order, and records what
-// they showed. Each answer is a standard button; when the answers run out, boxes get Ok/Yes.
+// they showed. Each answer is a standard button; when the answers run out, boxes get the
+// fallback (Yes unless told), or Ok where they have no such button.
 class MessageBoxAnswerer {
 public:
     struct Seen {
@@ -18,8 +19,9 @@ public:
         QStringList buttons;  // the buttons' texts, in the box's order
     };
 
-    explicit MessageBoxAnswerer(QVector<QMessageBox::StandardButton> answers = {})
-        : answers_(std::move(answers)) {
+    explicit MessageBoxAnswerer(QVector<QMessageBox::StandardButton> answers = {},
+                                QMessageBox::StandardButton fallback = QMessageBox::Yes)
+        : answers_(std::move(answers)), fallback_(fallback) {
         QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
         timer_.start(10);
     }
@@ -38,8 +40,8 @@ private:
         seen_.append({box->windowTitle(), box->text(), box->icon(), def, buttons});
         QMessageBox::StandardButton answer =
             next_ < answers_.size() ? answers_[next_++]
-            : box->button(QMessageBox::Yes) ? QMessageBox::Yes
-                                             : QMessageBox::Ok;
+            : box->button(fallback_) ? fallback_
+                                     : QMessageBox::Ok;
         if (QAbstractButton* b = box->button(answer))
             b->click();
         else
@@ -48,6 +50,7 @@ private:
 
     QTimer timer_;
     QVector<QMessageBox::StandardButton> answers_;
+    QMessageBox::StandardButton fallback_;
     int next_ = 0;
     QVector<Seen> seen_;
 };

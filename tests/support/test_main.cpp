@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QTemporaryDir>
 #include <memory>
 
 #include "app/command_line.h"
 #include "app/log_file.h"
+#include "support/environment.h"
 #ifdef MIRELVANE_TEST_UI
 #include "ui/ui_resources.h"
 #endif
@@ -25,14 +25,9 @@ using TestApplication = QCoreApplication;
 int main(int argc, char** argv) {
     // Window tests never need a real display; this also covers ctest's test discovery.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Journals of the windows under test go to a folder of the run's own, never the user's; a
-    // test program that runs itself again passes its folder on.
-    std::unique_ptr<QTemporaryDir> data;
-    if (!qEnvironmentVariableIsSet("MIRELVANE_TEST_DATA")) {
-        data = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_DATA_HOME", data->path().toLocal8Bit());
-        qputenv("MIRELVANE_TEST_DATA", "1");
-    }
+    // Settings, journals, logs and locks of the programs under test go to folders of the run's
+    // own, never the user's.
+    const PrivateUserFolders folders;
     ::testing::InitGoogleTest(&argc, argv);
     TestApplication app(argc, argv);
 #ifdef MIRELVANE_TEST_UI
