@@ -26,6 +26,40 @@ ensure_packages() {
   fi
 }
 
+# private_user_folders DIR: the settings, state, data and cache folders and the single-instance
+# lock of the programs started from here lie in DIR. A measurement neither reads nor changes the
+# user's settings, records or log, and a program the user has open does not take its start over.
+private_user_folders() {
+  local d=$1
+  mkdir -p "$d/config" "$d/state" "$d/data" "$d/cache"
+  mkdir -p -m 700 "$d/run"
+  export XDG_CONFIG_HOME="$d/config" XDG_STATE_HOME="$d/state" XDG_DATA_HOME="$d/data"
+  export XDG_CACHE_HOME="$d/cache" MIRELVANE_RUNTIME_DIR="$d/run"
+}
+
+# ensure_locales NAME...: the C library's data for these locales ("ru_RU.UTF-8"), generated when
+# missing, as a desktop in that language has it.
+ensure_locales() {
+  local l missing=()
+  for l in "$@"; do
+    locale -a 2>/dev/null | grep -qix "${l%%.*}.utf-\?8" || missing+=("$l")
+  done
+  [ ${#missing[@]} -gt 0 ] || return 0
+  ensure_packages locales
+  for l in "${missing[@]}"; do as_root localedef -i "${l%%.*}" -f UTF-8 "$l"; done
+}
+
+# in_locale NAME COMMAND...: runs COMMAND (a shell function too) with LANG=NAME and no LC_
+# variable overriding it.
+in_locale() {
+  (
+    local l=$1 v; shift
+    for v in $(compgen -e); do case $v in LC_*|LANGUAGE) unset "$v" ;; esac; done
+    export LANG="$l"
+    "$@"
+  )
+}
+
 jobs() { nproc 2>/dev/null || echo 2; }
 
 # Builds in other checkouts of the project hit the same cache entries.

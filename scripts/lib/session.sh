@@ -14,6 +14,7 @@ session_cleanup() {
   rm -rf "$work"
 }
 trap session_cleanup EXIT
+private_user_folders "$work/user"
 export LC_ALL=C.UTF-8   # the log's time of day as HH:mm:ss.zzz
 unset QT_QPA_PLATFORM
 
