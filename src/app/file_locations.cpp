@@ -9,8 +9,8 @@
 #include <cerrno>
 
 #include "app/atomic_file.h"
-#include "app/exceptions.h"
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
+#include "base/exceptions.h"
 
 namespace {
 const QString kProgramFolderName = QStringLiteral("mirelvane");

@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/exceptions.h"
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
+#include "base/exceptions.h"
 
 void RaiseSystemError(int id, int error) {
     throw Exception(LoadStr(903) + LoadStr(id) + QString::fromLocal8Bit(std::strerror(error)));

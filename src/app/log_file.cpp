@@ -10,8 +10,8 @@
 #include <mutex>
 
 #include "app/command_line.h"
-#include "app/exceptions.h"
 #include "app/format_settings.h"
+#include "base/exceptions.h"
 
 tLogFile* LogFile = nullptr;
 

@@ -8,8 +8,8 @@
 #include <mutex>
 
 #include "app/atomic_file.h"
-#include "app/exceptions.h"
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
+#include "base/exceptions.h"
 
 class tSettings::ReadGuard {
 public:

@@ -7,9 +7,9 @@
 #include "app/int_conversion.h"
 #include "app/log_file.h"
 #include "app/settings.h"
+#include "base/builtin_texts.h"
 #include "device/log_text.h"
 #include "device/measure_thread.h"
-#include "lang/builtin_texts.h"
 
 namespace {
 constexpr int kExchangeTimeoutMs = 500;

@@ -5,11 +5,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/exceptions.h"
 #include "app/log_file.h"
+#include "base/builtin_texts.h"
+#include "base/exceptions.h"
 #include "device/device_detector.h"
 #include "device/port_list.h"
-#include "lang/builtin_texts.h"
 
 namespace {
 constexpr int kPauseBetweenPortsMs = 100;

@@ -3,8 +3,8 @@
 #include <exception>
 #include <mutex>
 
-#include "app/exceptions.h"
 #include "app/log_file.h"
+#include "base/exceptions.h"
 #include "device/device.h"
 
 tDeviceDetector::tDeviceDetector(const QString& portName, tSettings* settings)

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
 
 namespace {
 QString GroupName(gid_t gid) {

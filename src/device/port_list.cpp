@@ -4,8 +4,8 @@
 #include <QSerialPortInfo>
 #include <algorithm>
 
-#include "app/exceptions.h"
 #include "app/settings.h"
+#include "base/exceptions.h"
 
 tPortList::tPortList(const tSettings* settings) {
     if (settings) portsSetting_ = settings->GetSettingByName(QStringLiteral("Ports"));

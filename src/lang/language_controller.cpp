@@ -1,6 +1,6 @@
 #include "lang/language_controller.h"
 
-#include "app/exceptions.h"
+#include "base/exceptions.h"
 #include "lang/language_file.h"
 #include "lang/language_manager.h"
 #include "lang/window_texts.h"

@@ -3,8 +3,8 @@
 #include <QFile>
 #include <QStringDecoder>
 
-#include "app/exceptions.h"
 #include "app/int_conversion.h"
+#include "base/exceptions.h"
 #include "lang/language_ids.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <mutex>
 #include <optional>
 
-#include "app/exceptions.h"
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
+#include "base/exceptions.h"
 #include "lang/language_controller.h"
 #include "lang/language_file.h"
 #include "lang/language_ids.h"

@@ -4,12 +4,12 @@
 #include <memory>
 
 #include "app/command_line.h"
-#include "app/exceptions.h"
 #include "app/file_locations.h"
 #include "app/int_conversion.h"
 #include "app/log_file.h"
 #include "app/settings.h"
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
+#include "base/exceptions.h"
 #include "main/font_setter.h"
 #include "main/single_instance.h"
 #include "ui/handler_error.h"

@@ -2,10 +2,15 @@
 
 #include <QString>
 
-#include "lang/builtin_texts.h"
-
 // The nine measured channels, in channel order: ax, ay, az (m/s²), wx, wy, wz (°/s),
 // фx, фy, фz (°).
+constexpr int kChannelCount = 9;
+
+// The short names of the channels, in channel order; the language set-up may refill them.
+extern QString ChannelNames[kChannelCount];
+void RestoreBuiltInChannelNames();
+// The channel's short name before any language refilled the table.
+QString BuiltInChannelName(int channel);
 
 // The physical value of a raw field: accelerations arrive in 1/32768 g (counted as 9.81 m/s²),
 // angular rates in 1/32768 °/s, angles in millidegrees.

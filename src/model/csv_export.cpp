@@ -5,6 +5,7 @@
 
 #include "app/atomic_file.h"
 #include "app/format_settings.h"
+#include "base/builtin_texts.h"
 #include "model/number_format.h"
 #include "model/windows1251.h"
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-#include "lang/builtin_texts.h"
+#include "model/channels.h"
 #include "model/mark_set.h"
 #include "model/record_view.h"
 

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <thread>
 
-#include "lang/builtin_texts.h"
+#include "model/channels.h"
 
 // The recording journal: a text file that receives every sample line of a measurement as it
 // was received, so that a crash loses at most its last seconds. It starts with a header of

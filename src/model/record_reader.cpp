@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/builtin_texts.h"
 #include "model/sample_decoder.h"
 #include "model/windows1251.h"
 

@@ -5,7 +5,7 @@
 #include <QString>
 #include <bitset>
 
-#include "lang/builtin_texts.h"
+#include "model/channels.h"
 #include "model/record_journal.h"
 #include "model/record_view.h"
 

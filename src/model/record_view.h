@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lang/builtin_texts.h"
+#include "model/channels.h"
 
 // Read-only access to the recorded samples: the window adapts its chart series to it, tests and
 // benchmarks use tVectorRecord. Sample indices count from 0 in ascending time; every channel

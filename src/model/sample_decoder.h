@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "lang/builtin_texts.h"
+#include "model/channels.h"
 
 class tLogFile;
 

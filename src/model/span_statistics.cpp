@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
 #include "model/number_format.h"
 
 namespace {

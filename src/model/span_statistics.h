@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "lang/builtin_texts.h"
+#include "model/channels.h"
 #include "model/record_view.h"
 
 // The samples between the time origin and the cursor, both included, in ascending index order

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "lang/builtin_texts.h"
+#include "model/channels.h"
 #include "model/record_view.h"
 #include "model/sample_decoder.h"
 

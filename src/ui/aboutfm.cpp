@@ -13,7 +13,7 @@
 #include <QUrl>
 
 #include "app/functions.h"
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
 #include "lang/language_manager.h"
 #include "lang/window_texts.h"
 

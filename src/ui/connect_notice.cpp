@@ -2,7 +2,7 @@
 
 #include <QMessageBox>
 
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
 
 void ShowConnectNotice(QWidget* parent, const QString& text) {
     const QString name = QStringLiteral("mbConnectNotice");

@@ -15,13 +15,13 @@
 #include <QTabWidget>
 #include <QTimer>
 
-#include "app/exceptions.h"
 #include "app/file_locations.h"
 #include "app/int_conversion.h"
 #include "app/settings.h"
+#include "base/builtin_texts.h"
+#include "base/exceptions.h"
 #include "device/device.h"
 #include "device/reconnect_watch.h"
-#include "lang/builtin_texts.h"
 #include "model/record_journal.h"
 #include "ui/chart.h"
 

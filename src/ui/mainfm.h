@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "device/device_connector.h"
-#include "lang/builtin_texts.h"
 #include "lang/language_controller.h"
+#include "model/channels.h"
 #include "model/sample_clock.h"
 #include "model/sample_decoder.h"
 #include "model/span_statistics.h"

@@ -9,10 +9,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/exceptions.h"
 #include "app/format_settings.h"
 #include "app/int_conversion.h"
 #include "app/settings.h"
+#include "base/builtin_texts.h"
+#include "base/exceptions.h"
 #include "model/channels.h"
 #include "model/span_statistics.h"
 #include "ui/chart.h"

@@ -4,8 +4,8 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include "base/builtin_texts.h"
 #include "device/device.h"
-#include "lang/builtin_texts.h"
 #include "ui/mainfm.h"
 
 void TfmMain::ConnectBattery() {

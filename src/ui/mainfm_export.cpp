@@ -3,7 +3,8 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
+#include "model/channels.h"
 #include "model/csv_export.h"
 #include "model/statistics_file.h"
 #include "ui/chart.h"

@@ -11,6 +11,7 @@
 #include "app/int_conversion.h"
 #include "app/log_file.h"
 #include "app/settings.h"
+#include "base/builtin_texts.h"
 #include "device/device.h"
 #include "model/journal_folder.h"
 #include "model/record_journal.h"

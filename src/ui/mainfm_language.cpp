@@ -13,10 +13,11 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
-#include "app/exceptions.h"
 #include "app/file_locations.h"
 #include "app/int_conversion.h"
 #include "app/settings.h"
+#include "base/builtin_texts.h"
+#include "base/exceptions.h"
 #include "lang/language_file.h"
 #include "lang/language_manager.h"
 #include "lang/window_texts.h"

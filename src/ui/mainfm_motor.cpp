@@ -5,9 +5,9 @@
 #include <QPushButton>
 
 #include "app/log_file.h"
+#include "base/builtin_texts.h"
 #include "controls/slim_track_bar.h"
 #include "device/device.h"
-#include "lang/builtin_texts.h"
 #include "model/pulse_values.h"
 #include "ui/mainfm.h"
 #include "ui/value_list_editor.h"

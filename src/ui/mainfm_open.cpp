@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "app/log_file.h"
+#include "base/builtin_texts.h"
 #include "model/journal_folder.h"
 #include "model/record_reader.h"
 #include "ui/chart.h"

@@ -8,9 +8,9 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "base/builtin_texts.h"
 #include "device/device.h"
 #include "device/port_failure.h"
-#include "lang/builtin_texts.h"
 #include "ui/chart.h"
 #include "ui/connect_notice.h"
 #include "ui/mainfm.h"

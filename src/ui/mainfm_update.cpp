@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "base/builtin_texts.h"
 #include "controls/slim_track_bar.h"
-#include "lang/builtin_texts.h"
 #include "ui/mainfm.h"
 #include "ui/value_list_editor.h"
 

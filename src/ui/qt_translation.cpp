@@ -4,7 +4,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
 
 void ApplyQtTranslation(int languageId) {
     static QTranslator* translator = nullptr;

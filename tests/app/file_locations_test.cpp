@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "app/exceptions.h"
+#include "base/exceptions.h"
 #include "support/environment.h"
 #include "support/temp_folder.h"
 

@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/exceptions.h"
 #include "app/format_settings.h"
 #include "app/log_file.h"
+#include "base/exceptions.h"
 #include "support/temp_folder.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <csignal>
 #include <unistd.h>
 
-#include "app/exceptions.h"
 #include "app/int_conversion.h"
 #include "app/settings.h"
+#include "base/exceptions.h"
 #include "support/temp_folder.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/functions.h"
-#include "app/exceptions.h"
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
+#include "base/exceptions.h"
 #include "support/temp_folder.h"
 
 TEST(VersionInfo, ReadsEachKeyOfTheBlockBackFromAFile) {

@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/exceptions.h"
+#include "base/builtin_texts.h"
+#include "base/exceptions.h"
 #include "device/ballsim_process.h"
 #include "device/device_test_support.h"
 #include "device/port_list.h"
 #include "device/serial_port.h"
-#include "lang/builtin_texts.h"
 
 namespace {
 // A ballsim that records what it was sent.

@@ -5,10 +5,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/builtin_texts.h"
 #include "device/ballsim_process.h"
 #include "device/device_test_support.h"
 #include "device/serial_port.h"
-#include "lang/builtin_texts.h"
 
 namespace {
 QString SystemText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }

@@ -5,10 +5,10 @@
 
 #include <cerrno>
 
+#include "base/builtin_texts.h"
 #include "device/ballsim_process.h"
 #include "device/device_connector.h"
 #include "device/device_test_support.h"
-#include "lang/builtin_texts.h"
 
 namespace {
 tDeviceAccess Serial(mode_t mode, bool account, bool session) {

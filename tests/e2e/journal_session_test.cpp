@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <memory>
 
+#include "base/builtin_texts.h"
 #include "device/ballsim_process.h"
 #include "e2e/ball_session.h"
 #include "model/journal_folder.h"

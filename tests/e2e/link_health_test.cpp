@@ -7,10 +7,10 @@
 #include <memory>
 
 #include "app/log_file.h"
+#include "base/builtin_texts.h"
 #include "device/ballsim_process.h"
 #include "device/device.h"
 #include "device/measure_thread.h"
-#include "lang/builtin_texts.h"
 #include "ui/chart.h"
 #include "ui/export_support.h"
 #include "ui/statistics_panel.h"

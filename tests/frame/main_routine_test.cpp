@@ -9,11 +9,12 @@
 #include <shared_mutex>
 
 #include "app/command_line.h"
-#include "app/exceptions.h"
 #include "app/format_settings.h"
 #include "app/log_file.h"
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
+#include "base/exceptions.h"
 #include "main/main_routine.h"
+#include "model/channels.h"
 #include "support/environment.h"
 #include "support/message_box_answerer.h"
 #include "support/temp_folder.h"

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "app/exceptions.h"
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
+#include "base/exceptions.h"
 #include "lang/language_controller.h"
 #include "lang/language_file.h"
 #include "lang/language_manager.h"

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/file_locations.h"
+#include "base/builtin_texts.h"
 #include "lang/qstring_printer.h"
 #include "main/single_instance.h"
 #include "support/message_box_answerer.h"

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/exceptions.h"
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
+#include "base/exceptions.h"
 #include "lang/language_file.h"
 #include "lang/language_manager.h"
 #include "lang/qstring_printer.h"

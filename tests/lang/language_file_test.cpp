@@ -4,7 +4,7 @@
 
 #include <QStringEncoder>
 
-#include "app/exceptions.h"
+#include "base/exceptions.h"
 #include "lang/qstring_printer.h"
 #include "support/temp_folder.h"
 

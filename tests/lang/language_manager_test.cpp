@@ -6,8 +6,8 @@
 #include <QFile>
 #include <memory>
 
-#include "app/exceptions.h"
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
+#include "base/exceptions.h"
 #include "lang/language_controller.h"
 #include "lang/qstring_printer.h"
 #include "support/temp_folder.h"

@@ -6,7 +6,7 @@
 #include <QSet>
 #include <set>
 
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
 #include "lang/language_file.h"
 #include "lang/qstring_printer.h"
 

@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include "app/functions.h"
+#include "base/builtin_texts.h"
 #include "lang/language_manager.h"
 #include "lang/qstring_printer.h"
 #include "ui/aboutfm.h"

@@ -2,8 +2,8 @@
 // only by its shortcut, only between measurements and only after a Yes.
 #include <gtest/gtest.h>
 
+#include "base/builtin_texts.h"
 #include "device/device_test_support.h"
-#include "lang/builtin_texts.h"
 #include "support/message_box_answerer.h"
 #include "ui/motor_wired_window.h"
 

@@ -7,8 +7,9 @@
 #include <mutex>
 #include <shared_mutex>
 
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
 #include "lang/language_manager.h"
+#include "model/channels.h"
 #include "support/temp_folder.h"
 #include "ui/mainfm.h"
 #include "ui/qt_translation.h"

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QMenu>
 
+#include "base/builtin_texts.h"
 #include "lang/qstring_printer.h"
 #include "support/message_box_answerer.h"
 #include "ui/language_fixture.h"

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QTabWidget>
 
+#include "base/builtin_texts.h"
 #include "lang/qstring_printer.h"
 #include "lang/window_texts.h"
 #include "model/channels.h"

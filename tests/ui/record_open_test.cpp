@@ -6,6 +6,7 @@
 #include <QListWidget>
 
 #include "app/format_settings.h"
+#include "base/builtin_texts.h"
 #include "model/journal_folder.h"
 #include "model/record_journal.h"
 #include "support/message_box_answerer.h"

@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/exceptions.h"
+#include "base/exceptions.h"
 #include "support/message_box_answerer.h"
 #include "ui/chart.h"
 #include "ui/icon_set.h"

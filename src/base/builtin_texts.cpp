@@ -1,11 +1,11 @@
-#include "lang/builtin_texts.h"
+#include "base/builtin_texts.h"
 
 #include <QHash>
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
 
-#include "app/exceptions.h"
+#include "base/exceptions.h"
 
 namespace {
 const char* const kBuiltInConstants[][2] = {
@@ -127,9 +127,6 @@ const StringRow kStringTable[] = {
     {20003, "Подтверждение", "Растау", "Confirmation"},
 };
 
-const char* const kBuiltInChannelNames[kChannelCount] = {"ax", "ay", "az", "wx", "wy",
-                                                         "wz", "фx", "фy", "фz"};
-
 bool LessByName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) < 0;
 }
@@ -144,23 +141,6 @@ int LanguageFromEnvironment() {
 
 thread_local int threadLanguage = 0;
 }  // namespace
-
-QString ChannelNames[kChannelCount] = {
-    QString::fromUtf8(kBuiltInChannelNames[0]), QString::fromUtf8(kBuiltInChannelNames[1]),
-    QString::fromUtf8(kBuiltInChannelNames[2]), QString::fromUtf8(kBuiltInChannelNames[3]),
-    QString::fromUtf8(kBuiltInChannelNames[4]), QString::fromUtf8(kBuiltInChannelNames[5]),
-    QString::fromUtf8(kBuiltInChannelNames[6]), QString::fromUtf8(kBuiltInChannelNames[7]),
-    QString::fromUtf8(kBuiltInChannelNames[8])};
-
-void RestoreBuiltInChannelNames() {
-    for (int i = 0; i < kChannelCount; ++i)
-        ChannelNames[i] = QString::fromUtf8(kBuiltInChannelNames[i]);
-}
-
-QString BuiltInChannelName(int channel) {
-    if (channel < 0 || channel >= kChannelCount) return QString();
-    return QString::fromUtf8(kBuiltInChannelNames[channel]);
-}
 
 tLangConstants::tLangConstants() {
     for (const auto& c : kBuiltInConstants) {

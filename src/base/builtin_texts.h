@@ -54,10 +54,3 @@ QString LoadStr(int id, int languageId);
 // LANG / LC_MESSAGES: "kk" gives Kazakh, anything else Russian.
 void SetThreadUILanguage(int languageId);
 int ThreadUILanguage();
-
-// The short names of the nine channels, in channel order; the language set-up may refill them.
-constexpr int kChannelCount = 9;
-extern QString ChannelNames[kChannelCount];
-void RestoreBuiltInChannelNames();
-// The channel's short name before any language refilled the table.
-QString BuiltInChannelName(int channel);

@@ -1,4 +1,4 @@
-#include "app/exceptions.h"
+#include "base/exceptions.h"
 
 Exception::Exception(QString message) : message_(std::move(message)), utf8_(message_.toUtf8()) {}
 
