@@ -20,9 +20,6 @@
 #include "app/settings.h"
 #include "base/builtin_texts.h"
 #include "base/exceptions.h"
-#include "device/device.h"
-#include "device/reconnect_watch.h"
-#include "model/record_journal.h"
 #include "ui/chart.h"
 
 namespace {
@@ -33,8 +30,12 @@ int BatteryInterval(const tSettings& settings) {
 }  // namespace
 
 TfmMain::TfmMain(const QString& programPath, QWidget* parent, tLanguageManager* languages)
-    : QMainWindow(parent), programPath_(programPath), settings_(std::make_unique<tSettings>(false)) {
+    : QMainWindow(parent),
+      programPath_(programPath),
+      settings_(std::make_unique<tSettings>(false)),
+      session_(std::make_unique<tMeasurement>(settings_.get(), programPath)) {
     setObjectName(QStringLiteral("fmMain"));
+    session_->AddListener(this);
     languages_ = languages;
     // The window definition: every component exists before the settings are read.
     CreateActions();
@@ -80,6 +81,8 @@ TfmMain::~TfmMain() {
     // Nothing may keep reading a port that is about to close, nor write to the log after it.
     if (IsMeasuring()) StopMeasurement();
     DisconnectDevice();
+    session_->RemoveListener(this);
+    session_.reset();
 }
 
 void TfmMain::FormCreate() { SetUpLanguage(); }
@@ -95,8 +98,6 @@ void TfmMain::InstallIdleHandler() {
         });
     }
 }
-
-bool TfmMain::IsMeasuring() const { return Device() && Device()->IsMeasuring(); }
 
 void TfmMain::RestoreFromOtherInstance() {
     showNormal();

@@ -6,13 +6,11 @@
 #include <functional>
 #include <memory>
 
-#include "device/device_connector.h"
 #include "lang/language_controller.h"
 #include "model/channels.h"
-#include "model/sample_clock.h"
-#include "model/sample_decoder.h"
+#include "model/axis_limits.h"
 #include "model/span_statistics.h"
-#include "ui/axis_limits.h"
+#include "session/measurement.h"
 #include "ui/time_marks.h"
 
 class QAction;
@@ -41,7 +39,6 @@ class TSlimTrackBar;
 class TValueListEditor;
 class tSeriesData;
 class tDevice;
-class tReconnectWatch;
 class tSettings;
 class tRecordJournal;
 class tSeriesSink;
@@ -53,9 +50,12 @@ struct tRecordInfo;
 // pause, stop, drain), mainfm_update.cpp (the enabling rules), mainfm_live.cpp (decoding and the
 // live display), mainfm_ranges.cpp (relative readings and sensor ranges).
 //
+// The measurement itself is a tMeasurement of the window's own; the window listens to it and
+// draws what it hands over.
+//
 // Components are public members named as in the window definition, and each one's objectName
 // is its name, so that the other parts of the window and the tests can reach them.
-class TfmMain : public QMainWindow {
+class TfmMain : public QMainWindow, private tMeasurementListener {
     Q_OBJECT
 public:
     // programPath: the executable's full path; the settings file is beside it with ".cfg".
@@ -66,10 +66,12 @@ public:
 
     tSettings* Settings() const { return settings_.get(); }
     const QString& ProgramPath() const { return programPath_; }
+    // The measurement of the window's ball.
+    tMeasurement& Measurement() const { return *session_; }
     // The connected ball, or null.
-    tDevice* Device() const { return connection_.Device.get(); }
-    bool IsConnected() const { return connection_.Device != nullptr; }
-    bool IsMeasuring() const;
+    tDevice* Device() const { return session_->Device(); }
+    bool IsConnected() const { return session_->IsConnected(); }
+    bool IsMeasuring() const { return session_->IsMeasuring(); }
 
     // A second start asked for this window: restore it and bring it to the front.
     void RestoreFromOtherInstance();
@@ -112,7 +114,8 @@ public:
     void acFileExportUpdate();
 
     // --- live display (mainfm_live.cpp)
-    void DecodeChunk(const char* bytes, int length);
+    // One chunk as the drain hands it over, decoded by the measurement and shown.
+    void DecodeChunk(const char* bytes, int length) { session_->DecodeChunk(bytes, length); }
     void PrepareLiveChart(TChart* chart);
     // A new record's time base: the ball's clock unlearned, no marks, the line counts at zero.
     void ResetLinkHealth();
@@ -175,11 +178,13 @@ public:
 
     // --- the recording journal (mainfm_journal.cpp), opening a recording (mainfm_open.cpp)
     // A time-stamped event line in the running measurement's journal; nothing without one.
-    void JournalEvent(const QString& kind, const QString& detail);
+    void JournalEvent(const QString& kind, const QString& detail) {
+        session_->JournalEvent(kind, detail);
+    }
     // The journal of the running measurement, or null.
-    const tRecordJournal* Journal() const { return journal_.get(); }
+    const tRecordJournal* Journal() const { return session_->Journal(); }
     // The folder of the journals: the setting "RecordFolder", or the default one.
-    QString RecordFolder() const;
+    QString RecordFolder() const { return session_->RecordFolder(); }
     void acFileOpenExecute();
     void acFileOpenUpdate();
     // Makes a journal or an exported file the current stopped record. On bad input an error box
@@ -201,11 +206,13 @@ public:
     // --- link health (mainfm_link.cpp): a lost ball, the watch for its return, lost lines and
     // restarts of the ball's clock.
     // Every event of the link (loss, reconnect, gap, restart, the counts at Stop) goes here.
-    void NoteLinkEvent(const QString& kind, const QString& detail);
-    bool IsWatchingForBall() const;
+    void NoteLinkEvent(const QString& kind, const QString& detail) {
+        session_->NoteLinkEvent(kind, detail);
+    }
+    bool IsWatchingForBall() const { return session_->IsWatchingForBall(); }
     // The record's time base; its counts are those of the running or last measurement.
-    const tSampleClock& SampleClock() const { return clock_; }
-    long long DamagedLines() const { return damagedLines_; }
+    const tSampleClock& SampleClock() const { return session_->Clock(); }
+    long long DamagedLines() const { return session_->DamagedLines(); }
     // The restart and gap marks of the charts.
     const tTimeMarks& TimeMarks() const { return timeMarks_; }
     // A notice over the charts (a lost, returned or restarted ball); hidden without one.
@@ -328,16 +335,23 @@ private:
     // The nine channel rows of the value table from the sample at `index`.
     void ShowChannelRows(int index);
     void AppendSample(const tSample& sample);
-    void ShowRangeReply(int b, bool acceleration);
     void ApplyStartLimits();
     void ApplyVerticalLimits(const tAxisLimits& acc, const tAxisLimits& gyro);
-    // The journal's life with the measurement, and a journal that stopped taking data.
-    void StartJournal();
-    void CloseJournal();
-    void CheckJournal();
-    void ReportJournalFailure(const QString& reason);
-    void JournalZeroRefs();
-    void JournalChunk(const char* bytes, int length);
+    // What the measurement tells the window (mainfm_live.cpp, mainfm_link.cpp, mainfm_session.cpp,
+    // mainfm_ranges.cpp, mainfm_battery.cpp, mainfm_journal.cpp).
+    void MeasurementStarted() override;
+    void ChunkDecoded(const tChunkResult& chunk) override;
+    void ChunksDrained() override;
+    void GapPlaced(double from, double to) override;
+    void RestartPlaced(double at) override;
+    void MeasurementStopped() override;
+    void BallLost(double at) override;
+    void BallReturned(bool continues) override;
+    void MeasurementContinued(double from) override;
+    void BatteryRead(int level) override;
+    void RangeApplied(bool acceleration, int b, const tAxisLimits& limits) override;
+    void JournalOpened(const QString& path) override;
+    void JournalFailed(const QString& reason) override;
     // A record that was read from a file, shown as a record just stopped.
     void InstallRecord(tSeriesSink& sink, const tRecordInfo& info);
     // A record to review: one that streamed from the connected ball, or one opened from a file.
@@ -353,14 +367,9 @@ private:
     void CreateSaveDialog();
     // Link health (mainfm_link.cpp).
     void CreateLinkHealth();
-    bool HandleLinkLoss();
-    void BallCameBack(std::unique_ptr<tDevice> device);
-    void ContinueMeasurement();
     bool CancelBallWatch();
-    void PlaceChunkTimes(tChunkResult& chunk);
     void ShowLostLines();
     void ShowLinkNotice(const QString& text);
-    void DecodePackets(const tPacketQueue& queue);
     void CreateAnalysis();
     void ApplyAnalysisSettings();
     void RetranslateAnalysis();
@@ -377,23 +386,14 @@ private:
 
     QString programPath_;
     std::unique_ptr<tSettings> settings_;
-    tConnection connection_;
-    // Splits the chunks, scans the lines and keeps the relative readings' references; the
-    // channels it reads relatively are those checked in pmZero.
-    tSampleDecoder decoder_;
-    tSampleClock clock_;
+    // The ball's measurement; the channels it reads relatively are those checked in pmZero.
+    std::unique_ptr<tMeasurement> session_;
     tTimeMarks timeMarks_;
-    std::unique_ptr<tReconnectWatch> ballWatch_;
-    long long damagedLines_ = 0;
-    // A measurement ran when the ball was lost: its return continues the record.
-    bool resumeOnReturn_ = false;
     // The record of a lost ball stays open to review until the next connect or disconnect.
     bool lostRecordKept_ = false;
     // The value table's rows of the channels, as found at its rows' version.
     int channelRows_[kChannelCount] = {};
     int channelRowsVersion_ = -1;
-    double gapFrom_ = -1;
-    qint64 lastSampleMs_ = 0;
     // The master series' points, in channel order; the containers live as long as the charts.
     tSeriesData* masterPoints_[kChannelCount] = {};
     // The statistics table's summaries of the record, made anew when the record is cleared.
@@ -403,8 +403,8 @@ private:
     // The enabling rules, in the order the idle handler runs them.
     QVector<tHandler> updates_;
     QLabel* stbPanels_[5] = {};
-    std::unique_ptr<tRecordJournal> journal_;
-    bool journalFailed_ = false;
+    // The status bar says that the measurement is not being saved.
+    bool journalNoticeShown_ = false;
     bool openedRecord_ = false;
     bool recoveryChecked_ = false;
 };

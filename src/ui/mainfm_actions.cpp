@@ -99,6 +99,8 @@ void TfmMain::BindActions() {
     BindAction(acDeviceConnect, &TfmMain::acDeviceConnectUpdate, &TfmMain::acDeviceConnectExecute);
     BindAction(acDeviceStart, &TfmMain::acDeviceStartUpdate, &TfmMain::acDeviceStartExecute);
     BindAction(acDevicePause, &TfmMain::acDevicePauseUpdate, &TfmMain::acDevicePauseExecute);
+    // The measurement follows the check however it changes (a rule that clears it too).
+    connect(acDevicePause, &QAction::toggled, this, [this](bool paused) { session_->SetPaused(paused); });
     BindAction(acDeviceStop, &TfmMain::acDeviceStopUpdate, &TfmMain::acDeviceStopExecute);
     BindAction(acViewChooseCoord, &TfmMain::acViewChooseCoordUpdate,
                &TfmMain::acViewChooseCoordExecute);

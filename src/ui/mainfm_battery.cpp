@@ -27,6 +27,9 @@ void TfmMain::acDeviceAccCalibrateExecute() {
 // During a measurement the level comes with every sample, and the port is the stream's.
 void TfmMain::tmBatteryTimer() {
     if (!IsConnected() || IsMeasuring()) return;
-    const int level = Device()->ReadBattery();
+    session_->ReadBattery();
+}
+
+void TfmMain::BatteryRead(int level) {
     StatusPanel(1)->setText(level >= 0 ? QString::number(level) + u'%' : QStringLiteral("<?>"));
 }

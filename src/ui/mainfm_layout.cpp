@@ -184,9 +184,9 @@ void TfmMain::CreateTimers() {
         return timer;
     };
     tmTime = make("tmTime", 300);
-    tmStart = make("tmStart", 100);
+    // The drain of the stream runs with the measurement.
+    tmStart = session_->DrainTimer();
     tmBattery = make("tmBattery", 2000);
-    connect(tmStart, &QTimer::timeout, this, &TfmMain::tmStartTimer);
     tmTime->start();
     tmBattery->start();
 }

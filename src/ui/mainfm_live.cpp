@@ -6,7 +6,6 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
-#include "app/log_file.h"
 #include "model/channels.h"
 #include "model/chart_rules.h"
 #include "model/number_format.h"
@@ -14,19 +13,16 @@
 #include "ui/mainfm.h"
 #include "ui/value_list_editor.h"
 
-void TfmMain::DecodeChunk(const char* bytes, int length) {
-    for (int k = 0; k < kChannelCount; ++k) decoder_.SetRelative(k, pmZeroItems[k]->isChecked());
-    JournalChunk(bytes, length);
-    const bool wasEmpty = MasterSeries(0)->Count() == 0;
-    tChunkResult chunk = decoder_.DecodeChunk(bytes, length, MasterSeries(0)->Count(),
-                                              tDecodeLog{LogFile, LogMeasureEnabled()});
-    // The record's times rise whatever the ball's clock does, so every sample is appended.
-    PlaceChunkTimes(chunk);
+void TfmMain::ChunkDecoded(const tChunkResult& chunk) {
     for (const tSample& sample : chunk.samples) AppendSample(sample);
-    for (int k = 0; k < kChannelCount; ++k) ZeroRef[k] = decoder_.ZeroRef(k);
-    if (wasEmpty && !chunk.samples.empty()) JournalZeroRefs();
+    for (int k = 0; k < kChannelCount; ++k) ZeroRef[k] = session_->ZeroRef(k);
     if (chunk.MovesTimeAxes()) ShowChunkEnd(chunk.time);
     if (chunk.ShowsBattery()) StatusPanel(1)->setText(QString::number(chunk.battery) + u'%');
+}
+
+void TfmMain::ChunksDrained() {
+    ShowLostLines();
+    RepaintLiveChart();
 }
 
 void TfmMain::AppendSample(const tSample& sample) {

@@ -5,7 +5,6 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "device/device.h"
 #include "ui/chart.h"
 #include "ui/mainfm.h"
 
@@ -48,6 +47,7 @@ void TfmMain::CreateZeroMenu() {
         item->setObjectName(QLatin1String(names[k]));
         item->setCheckable(true);
         pmZeroItems[k] = item;
+        connect(item, &QAction::toggled, this, [this, k](bool on) { session_->SetRelative(k, on); });
     }
 }
 
@@ -68,25 +68,18 @@ void TfmMain::CreateRangeLists() {
 
 void TfmMain::acViewChooseCoordExecute() { tbViewChooseCoord->showMenu(); }
 
-// A range reply b above 0 is the ball's new full scale; anything else leaves the axes alone.
-void TfmMain::ShowRangeReply(int b, bool acceleration) {
-    if (b <= 0) return;
-    tAxisLimits& limits = acceleration ? AccLimits : GyroLimits;
-    limits = acceleration ? AccLimitsForRange(b) : GyroLimitsForRange(b);
+// The ball took a new full scale: the axes of that sensor follow it.
+void TfmMain::RangeApplied(bool acceleration, int b, const tAxisLimits& limits) {
     const double step = acceleration ? AccStepForRange(b) : GyroStepForRange(b);
     const QVector<QCPAxis*> axes =
         acceleration ? QVector<QCPAxis*>{chAll->LeftAxis(), chAccGyro->LeftAxis(), chAccAng->LeftAxis()}
                      : QVector<QCPAxis*>{chAll->RightAxis(), chAccGyro->RightAxis(), chGyroAng->LeftAxis()};
     for (QCPAxis* axis : axes) TChart::SetAxis(axis, limits.Min, limits.Max, step);
-    JournalEvent(QStringLiteral("range"),
-                 (acceleration ? QStringLiteral("acc %1") : QStringLiteral("gyro %1")).arg(b));
     RepaintVisibleChart();
 }
 
-void TfmMain::cbAccChange() {
-    ShowRangeReply(Device() ? Device()->SetAccRange(cbAcc->currentIndex()) : -1, true);
-}
+void TfmMain::cbAccChange() { session_->SetAccRange(cbAcc->currentIndex(), cbAcc->currentText()); }
 
 void TfmMain::cbGyroChange() {
-    ShowRangeReply(Device() ? Device()->SetGyroRange(cbGyro->currentIndex()) : -1, false);
+    session_->SetGyroRange(cbGyro->currentIndex(), cbGyro->currentText());
 }

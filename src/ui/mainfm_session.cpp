@@ -10,6 +10,7 @@
 
 #include "base/builtin_texts.h"
 #include "device/device.h"
+#include "device/device_connector.h"
 #include "device/port_failure.h"
 #include "ui/chart.h"
 #include "ui/connect_notice.h"
@@ -75,15 +76,15 @@ void TfmMain::ConnectDevice() {
     // signal runs exactly those handlers, and none when it has none.
     connector.SetBatteryStep(
         [this](tDevice&) { QMetaObject::invokeMethod(tmBattery, "timeout", Qt::DirectConnection); });
-    const QString failure = connector.ConnectDevice(connection_);
+    const QString failure = session_->Connect(connector);
     if (!failure.isEmpty())
         ShowConnectNotice(this, ConnectFailureNotice(failure, connector.PortFailures()));
-    DevTime = connection_.DevTime;
-    OffTimeElapsed = connection_.DevTime;
+    DevTime = session_->DevTime();
+    OffTimeElapsed = session_->DevTime();
 }
 
 void TfmMain::DisconnectDevice() {
-    tDeviceConnector::DisconnectDevice(connection_);
+    session_->Disconnect();
     DevTime = -1;
     OffTimeElapsed = -1;
 }
@@ -112,25 +113,26 @@ void TfmMain::acDeviceConnectExecute() {
     }
 }
 
-void TfmMain::acDeviceStartExecute() {
+void TfmMain::acDeviceStartExecute() { session_->Start(); }
+
+// Start: the window's view of a new record.
+void TfmMain::MeasurementStarted() {
     ZeroMarkerIndex = -1;
     CursorIndex = -1;
     for (double& ref : ZeroRef) ref = 0;
-    decoder_.ResetZeroRef();
     lbTime->setText(QString());
     for (TChart* chart : Charts()) PrepareLiveChart(chart);
     ResetLinkHealth();
     ApplyStartLimits();
     OffTimeElapsed = 0;
     openedRecord_ = false;
-    StartJournal();
-    Device()->StartMeasure();
-    tmStart->start();
     RepaintVisibleChart();
     RefreshAnalysis();
 }
 
-void TfmMain::ApplyStartLimits() { ApplyVerticalLimits(AccLimits, GyroLimits); }
+void TfmMain::ApplyStartLimits() {
+    ApplyVerticalLimits(session_->AccLimits(), session_->GyroLimits());
+}
 
 void TfmMain::ApplyVerticalLimits(const tAxisLimits& acc, const tAxisLimits& gyro) {
     chAll->LeftAxis()->setRange(acc.Min, acc.Max);
@@ -144,26 +146,15 @@ void TfmMain::ApplyVerticalLimits(const tAxisLimits& acc, const tAxisLimits& gyr
 }
 
 // The check itself is the command: the drain leaves the chunks queued while it is set.
-void TfmMain::acDevicePauseExecute() {
-    JournalEvent(acDevicePause->isChecked() ? QStringLiteral("pause") : QStringLiteral("resume"),
-                 QString());
-}
+void TfmMain::acDevicePauseExecute() { session_->SetPaused(acDevicePause->isChecked()); }
 
 void TfmMain::acDeviceStopExecute() { StopMeasurement(); }
 
-void TfmMain::StopMeasurement() {
-    tmStart->stop();
-    if (Device()) {
-        // What the stream thread read before the stop goes on the record, also while paused.
-        tPacketQueue rest;
-        Device()->TakePackets(rest);
-        Device()->StopMeasure(&rest);
-        DecodePackets(rest);
-        NoteLinkEvent(QStringLiteral("lines"), QStringLiteral("%1 lost, %2 damaged")
-                                                   .arg(clock_.LostLines())
-                                                   .arg(damagedLines_));
-    }
-    CloseJournal();
+void TfmMain::StopMeasurement() { session_->Stop(); }
+
+// The stream ended with every chunk on the record: the record is reviewed.
+void TfmMain::MeasurementStopped() {
+    ShowLostLines();
     ZeroMarkerIndex = -1;
     CursorIndex = -1;
     lbTime->setText(QString());
@@ -172,17 +163,7 @@ void TfmMain::StopMeasurement() {
     RefreshAnalysis();
 }
 
-void TfmMain::tmStartTimer() {
-    CheckJournal();
-    // A lost ball is noticed also while paused.
-    if (HandleLinkLoss()) return;
-    if (!IsConnected() || acDevicePause->isChecked()) return;
-    tPacketQueue queue;
-    if (Device()->TakePackets(queue) == 0) return;
-    // Each chunk's block is freed as the queue goes, also when a decode fails half-way.
-    DecodePackets(queue);
-    RepaintLiveChart();
-}
+void TfmMain::tmStartTimer() { session_->Drain(); }
 
 void TfmMain::acFileExitExecute() { close(); }
 

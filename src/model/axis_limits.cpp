@@ -1,9 +1,7 @@
-#include "ui/axis_limits.h"
+#include "model/axis_limits.h"
 
 #include "model/chart_rules.h"
 
-tAxisLimits AccLimits{-80.01, 80.01};
-tAxisLimits GyroLimits{-2000.1, 2000.1};
 const tAxisLimits AngleLimits{-360.01, 360.0};
 const tAxisLimits TimeWindow{kTimeWindow.lower, kTimeWindow.upper};
 

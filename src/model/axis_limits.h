@@ -7,11 +7,11 @@ struct tAxisLimits {
     double Width() const { return Max - Min; }
 };
 
-// The process-wide vertical limits of the three kinds of axes and the width of the live time
-// window. Acceleration and angular-rate limits follow the ranges the ball reports; the angle
-// limits and the time window never change.
-extern tAxisLimits AccLimits;
-extern tAxisLimits GyroLimits;
+// The vertical limits before the ball reported a range, the angle limits and the width of the
+// live time window. Acceleration and angular-rate limits follow the ranges each ball reports,
+// and so belong to its measurement; the angle limits and the time window never change.
+constexpr tAxisLimits kStartAccLimits{-80.01, 80.01};
+constexpr tAxisLimits kStartGyroLimits{-2000.1, 2000.1};
 extern const tAxisLimits AngleLimits;
 extern const tAxisLimits TimeWindow;
 
