@@ -8,6 +8,7 @@
 #include "app/int_conversion.h"
 #include "app/log_file.h"
 #include "app/settings.h"
+#include "app/termination_signals.h"
 #include "base/builtin_texts.h"
 #include "base/exceptions.h"
 #include "main/font_setter.h"
@@ -59,6 +60,11 @@ void RunFirstInstance(const QString& programPath, const tFileLocations& location
             std::unique_ptr<TfmMain> window(new TfmMain(programPath));
             QObject::connect(&instance, &tSingleInstance::restoreRequested, window.get(),
                              &TfmMain::RestoreFromOtherInstance);
+            // A shutdown, a closed terminal or a service manager ends the measurement with
+            // every line received, and the program as a close does.
+            tTerminationSignals terminations;
+            QObject::connect(&terminations, &tTerminationSignals::received, window.get(),
+                             [&window](int signal) { window->EndBySignal(tTerminationSignals::Name(signal)); });
             window->show();
             QApplication::exec();
             // The window goes before the stop line, so that nothing it releases (the device,

@@ -55,6 +55,9 @@ QString tMeasurement::Connect(tDeviceConnector& connector) {
 
 void tMeasurement::Disconnect() {
     if (IsMeasuring()) Stop();
+    // The journal of a lost ball that was still watched for ends here.
+    CancelWatch();
+    CloseJournal();
     tDeviceConnector::DisconnectDevice(connection_);
     paused_ = false;
 }
@@ -113,7 +116,8 @@ void tMeasurement::Stop() {
 }
 
 void tMeasurement::EndBySignal(const QString& name) {
-    if (!IsMeasuring()) return;
+    const bool measuring = IsMeasuring();
+    if (!measuring && !journal_) return;
     drain_.stop();
     TakeRest();
     JournalEvent(QStringLiteral("signal"), name);
@@ -121,7 +125,7 @@ void tMeasurement::EndBySignal(const QString& name) {
     // Synced and closed without its stop line: the measurement did not end with Stop.
     CheckJournal();
     journal_.reset();
-    Tell([](tMeasurementListener& l) { l.MeasurementStopped(); });
+    if (measuring) Tell([](tMeasurementListener& l) { l.MeasurementStopped(); });
 }
 
 void tMeasurement::Drain() {
@@ -210,6 +214,7 @@ bool tMeasurement::CancelWatch() {
     watch_->Cancel();
     NoteLinkEvent(QStringLiteral("watch"), QStringLiteral("cancelled"));
     resumeOnReturn_ = false;
+    CloseJournal();
     return true;
 }
 
@@ -217,8 +222,9 @@ bool tMeasurement::HandleLinkLoss() {
     if (!IsConnected() || !Device()->LinkLost()) return false;
     const QString port = Device()->GetPortName();
     const QString reason = QString::fromUtf8(Device()->LossReason());
-    // Stop's steps keep every chunk that came before the loss.
-    Stop();
+    // Stop's steps keep every chunk that came before the loss. The journal stays open while
+    // the ball is watched for: the record goes on in it after the ball's return.
+    EndStream();
     const double at = clock_.LastTime();
     NoteLinkEvent(QStringLiteral("loss"),
                   QStringLiteral("%1 at %2 s (%3)").arg(port).arg(at, 0, 'f', 3).arg(reason));
@@ -227,6 +233,9 @@ bool tMeasurement::HandleLinkLoss() {
     resumeOnReturn_ = true;
     if (StrToIntDef(settings_->GetSettingByName(QStringLiteral("AutoReconnect")), 1) != 0)
         watch_->Start(port, [this](std::unique_ptr<tDevice> device) { BallCameBack(std::move(device)); });
+    else
+        CloseJournal();
+    Tell([](tMeasurementListener& l) { l.MeasurementStopped(); });
     Tell([at](tMeasurementListener& l) { l.BallLost(at); });
     return true;
 }

@@ -112,6 +112,14 @@ bool TfmMain::FormCloseQuery() {
     return box.exec() == QMessageBox::Yes;
 }
 
+void TfmMain::EndBySignal(const QString& name) {
+    session_->EndBySignal(name);
+    askOnClose_ = false;
+    close();
+    // Also from inside a dialog's loop, and while a connect probes the ports.
+    QCoreApplication::quit();
+}
+
 bool TfmMain::QueryEndSession() {
     askOnClose_ = false;
     return true;

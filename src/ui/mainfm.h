@@ -76,6 +76,10 @@ public:
     // A second start asked for this window: restore it and bring it to the front.
     void RestoreFromOtherInstance();
 
+    // A signal asks the program to end: the measurement ends with every line received and an
+    // event that names the signal (`name`), and the window closes without a question.
+    void EndBySignal(const QString& name);
+
     // The exit question; true when the window may close.
     bool FormCloseQuery();
     // The session is about to end: no question on closing, and the answer is yes.

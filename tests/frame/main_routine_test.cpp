@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTabBar>
@@ -13,7 +17,11 @@
 #include "app/log_file.h"
 #include "base/builtin_texts.h"
 #include "base/exceptions.h"
+#include "device/ballsim_process.h"
+#include "device/device.h"
+#include "device/measure_thread.h"
 #include "main/main_routine.h"
+#include "model/journal_folder.h"
 #include "model/channels.h"
 #include "support/environment.h"
 #include "support/message_box_answerer.h"
@@ -104,6 +112,55 @@ TEST_F(MainRoutineTest, ANormalRunAsksBeforeClosingAndWritesStartAndStopLines) {
         EXPECT_TRUE(lines[run * 3 + 1].endsWith(QString(" Остановка программы.\r").toUtf8()));
         EXPECT_EQ(lines[run * 3 + 2], QByteArray("\r"));
     }
+}
+
+// A shutdown's SIGTERM during a measurement ends the program as a close does, without the exit
+// question: every line the stream had read is in the journal, after it an event that names the
+// signal and no stop, so that the next start offers to restore it; the log ends with its stop line.
+TEST_F(MainRoutineTest, ASigtermEndsTheMeasurementWithEveryLineReadAndTheLogsStopLine) {
+    BallsimProcess ball({QStringLiteral("--speed"), QStringLiteral("4"),
+                         QStringLiteral("--stream-lines"), QStringLiteral("200")});
+    ASSERT_TRUE(ball.IsRunning());
+    dir.Write("mirelvane.cfg", "Ports=" + ball.Path().toLocal8Bit() +
+                                   "\r\nTimeout=0\r\nCheckCount=2\r\nRecordFolder=records\r\n");
+    MessageBoxAnswerer answerer;
+    bool busy = false, signalled = false;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        TfmMain* w = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* main = qobject_cast<TfmMain*>(top); main && main->isVisible()) w = main;
+        if (!w || busy || signalled || QApplication::activeModalWidget()) return;
+        busy = true;
+        w->UpdateActions();
+        if (!w->IsConnected()) {
+            w->acDeviceConnect->trigger();
+        } else if (!w->IsMeasuring()) {
+            w->acDeviceStart->trigger();
+        } else if (w->Device()->MeasureThread()->LinesRead() >= 200) {
+            signalled = true;
+            ::kill(::getpid(), SIGTERM);
+        }
+        busy = false;
+    });
+    driver.start(20);
+    EXPECT_EQ(RunMainRoutine(Program()), 0);
+    ASSERT_TRUE(signalled);
+    EXPECT_TRUE(answerer.seen().isEmpty());
+
+    const QString records = dir.Path("records");
+    const QString journal = FindCrashedJournal(records);
+    ASSERT_FALSE(journal.isEmpty());
+    QFile file(journal);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_EQ(text.count("\nax:"), 200);
+    EXPECT_EQ(text.count(" signal SIGTERM\r\n"), 1);
+    EXPECT_FALSE(text.contains(" stop\r\n"));
+    const QList<QByteArray> lines = LogLines();
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_TRUE(lines[lines.size() - 3].endsWith(QString(" Остановка программы.\r").toUtf8()));
+    EXPECT_TRUE(dir.Read("mirelvane.log").contains("MEASUREMENT ENDED BY SIGTERM"));
 }
 
 // Qt's own texts follow the interface language, also those that Qt makes once, when a widget is
