@@ -21,8 +21,8 @@ void TfmMain::ChunkDecoded(const tChunkResult& chunk) {
 }
 
 void TfmMain::ChunksDrained() {
-    ShowLostLines();
     RepaintLiveChart();
+    ShowLostLines();
 }
 
 void TfmMain::AppendSample(const tSample& sample) {
