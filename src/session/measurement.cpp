@@ -56,7 +56,8 @@ QString tMeasurement::Connect(tDeviceConnector& connector) {
 void tMeasurement::Disconnect() {
     if (IsMeasuring()) Stop();
     // The journal of a lost ball that was still watched for ends here.
-    CancelWatch();
+    if (IsWatchingForBall()) watch_->Cancel();
+    resumeOnReturn_ = false;
     CloseJournal();
     tDeviceConnector::DisconnectDevice(connection_);
     paused_ = false;
