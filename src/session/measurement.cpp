@@ -68,6 +68,7 @@ bool tMeasurement::IsMeasuring() const { return Device() && Device()->IsMeasurin
 // --- the measurement
 
 void tMeasurement::Start() {
+    if (!Device() || IsMeasuring()) return;
     decoder_.ResetZeroRef();
     samples_ = 0;
     ResetTimeBase();

@@ -80,6 +80,7 @@ public:
     int DevTime() const { return connection_.DevTime; }
 
     // --- the measurement
+    // A new record on the connected ball; nothing without one, or while one runs.
     void Start();
     // A paused measurement leaves the stream's chunks queued; the journal notes both steps.
     void SetPaused(bool paused);

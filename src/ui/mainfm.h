@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "lang/language_controller.h"
-#include "model/channels.h"
 #include "model/axis_limits.h"
+#include "model/channels.h"
 #include "model/span_statistics.h"
 #include "session/measurement.h"
 #include "ui/time_marks.h"
