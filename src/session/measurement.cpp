@@ -25,7 +25,6 @@ tMeasurement::tMeasurement(tSettings* settings, const QString& programPath, QObj
       settings_(settings),
       programPath_(programPath),
       watch_(std::make_unique<tReconnectWatch>(settings)) {
-    drain_.setObjectName(QStringLiteral("tmStart"));
     drain_.setInterval(kDrainIntervalMs);
     connect(&drain_, &QTimer::timeout, this, &tMeasurement::Drain);
 }

@@ -371,6 +371,8 @@ private:
     void CreateSaveDialog();
     // Link health (mainfm_link.cpp).
     void CreateLinkHealth();
+    // No gap or restart marks, no notice, the line counts of the new record shown.
+    void ClearLinkMarks();
     bool CancelBallWatch();
     void ShowLostLines();
     void ShowLinkNotice(const QString& text);

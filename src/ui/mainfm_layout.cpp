@@ -186,6 +186,7 @@ void TfmMain::CreateTimers() {
     tmTime = make("tmTime", 300);
     // The drain of the stream runs with the measurement.
     tmStart = session_->DrainTimer();
+    tmStart->setObjectName(QStringLiteral("tmStart"));
     tmBattery = make("tmBattery", 2000);
     tmTime->start();
     tmBattery->start();

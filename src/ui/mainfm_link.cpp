@@ -44,6 +44,10 @@ void TfmMain::ShowLinkNotice(const QString& text) {
 
 void TfmMain::ResetLinkHealth() {
     session_->ResetTimeBase();
+    ClearLinkMarks();
+}
+
+void TfmMain::ClearLinkMarks() {
     timeMarks_.Clear();
     lbLinkNotice->hide();
     ShowLostLines();

@@ -122,7 +122,8 @@ void TfmMain::MeasurementStarted() {
     for (double& ref : ZeroRef) ref = 0;
     lbTime->setText(QString());
     for (TChart* chart : Charts()) PrepareLiveChart(chart);
-    ResetLinkHealth();
+    // The measurement has its new time base already.
+    ClearLinkMarks();
     ApplyStartLimits();
     OffTimeElapsed = 0;
     openedRecord_ = false;
