@@ -31,6 +31,8 @@ const ActionRow kActions[] = {
     {265, "acDeviceCalibrate", "Device", "&Калибровка", "Произвести калибровку устройства"},
     {283, "acFileOpen", "File", "Открыть &запись...", "Открыть журнал измерения или файл экспорта"},
     {300, "acViewOrientation", "View", "&Ориентация", "Показать/спрятать ориентацию мяча"},
+    {303, "acDeviceMark", "Device", "&Метка события", "Отметить текущий момент измерения"},
+    {306, "acDeviceMarkLabel", "Device", "Подпись м&етки...", "Отметить момент и подписать метку"},
 };
 
 struct TextRow {
@@ -49,6 +51,8 @@ const TextRow kSingleTexts[] = {
     {268, "acDeviceAccCalibrate", "Category", "Device"},
     {269, "acDeviceAccCalibrate", "Caption", "acDeviceAccCalibrate"},
     {228, "acFileExit", "SecondaryShortCuts", "Alt+Ч"},
+    {309, "acDeviceMark", "SecondaryShortCuts", "Alt+Ь"},
+    {310, "acDeviceMarkLabel", "SecondaryShortCuts", "Alt+Д"},
     {114, "miFile", "Caption", "&Файл"},
     {119, "lbMotor", "Caption", "Мощность: 0 ед."},
     {124, "lbTime", "Caption", ""},

@@ -78,7 +78,7 @@ void TChart::SetUpLook() {
 TChart::tFrameKey TChart::FrameKey() const {
     return tFrameKey{size(),           axisRect()->rect(), xAxis->range(), yAxis->range(),
                      yAxis2->range(),  legend->visible() ? legend->itemCount() : 0,
-                     itemCount()};
+                     itemCount(),      marksVersion_};
 }
 
 void TChart::KeepDrawnLines() {

@@ -69,6 +69,8 @@ public:
     // columns where a series' polyline changed, and repaints only them: the picture is the one
     // a full redraw gives. Anything else queues a full redraw.
     void ReplotSeries();
+    // The marks drawn over the series changed: the next tick draws the frame anew.
+    void MarksChanged() { ++marksVersion_; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -83,9 +85,11 @@ private:
         QCPRange time, left, right;
         int legendItems = -1;
         int items = -1;
+        int marks = -1;
         bool operator==(const tFrameKey& o) const {
             return size == o.size && plot == o.plot && time == o.time && left == o.left &&
-                   right == o.right && legendItems == o.legendItems && items == o.items;
+                   right == o.right && legendItems == o.legendItems && items == o.items &&
+                   marks == o.marks;
         }
     };
     tFrameKey FrameKey() const;
@@ -95,6 +99,7 @@ private:
     void SetUpLook();
 
     tFrameKey drawnFrame_;
+    int marksVersion_ = 0;
     QImage scratch_;
 
     QVector<TChartSeries*> series_;

@@ -10,7 +10,7 @@ namespace {
 const char* const kIconFiles[kIconCount] = {
     "00_exit",  "01_about",       "02_connect",     "03_start",   "04_pause",
     "05_stop",  "06_settings",    "07_zero_marker", "08_export",  "09_mark_point",
-    "10_relative", "11_calibrate", "12_show_all",
+    "10_relative", "11_calibrate", "12_show_all", "13_event_mark",
 };
 
 QImage Render(int index) {

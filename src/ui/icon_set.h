@@ -6,7 +6,7 @@
 // The program's own images, indexed as the actions refer to them. Each is drawn once from its
 // SVG resource at 24 x 24 and kept in three forms: normal, hot (under the mouse or highlighted
 // in a menu) and disabled. The resources must be registered first (InitUiResources).
-constexpr int kIconCount = 13;
+constexpr int kIconCount = 14;
 constexpr int kIconSize = 24;
 
 enum class tIconForm { Normal, Hot, Disabled };

@@ -57,6 +57,7 @@ TfmMain::TfmMain(const QString& programPath, QWidget* parent, tLanguageManager* 
     CreateAnalysis();
     // After the analysis strip, which finds the chart row first in the central layout.
     CreateLinkHealth();
+    CreateEventMarks();
 
     setWindowTitle(QStringLiteral("Mirelvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/mirelvane.svg")));

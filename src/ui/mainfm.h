@@ -164,6 +164,28 @@ public:
     TSaveDialog* sd = nullptr;
     // Its check box that asks for the statistics file beside the data; off at first.
     QCheckBox* cbExportStatistics = nullptr;
+    // Its check box for the events file beside the data, shown when the record has marks; on
+    // at first.
+    QCheckBox* cbExportEvents = nullptr;
+    // Moves the cursor (or the time origin) to the sample at `index`, as a click on it does.
+    void SetReviewMarker(int index, bool origin);
+
+    // --- event marks (mainfm_marks.cpp): "now" marked while measuring, with a label
+    void acDeviceMarkExecute();
+    void acDeviceMarkUpdate();
+    void acDeviceMarkLabelExecute();
+    void acDeviceMarkLabelUpdate();
+    // Asks for the label of mark `number` without stopping anything ("dlgMarkLabel").
+    void AskMarkLabel(int number);
+    // The labels used last, the newest first.
+    QStringList RecentMarkLabels() const;
+    // The marks of the record the window shows: the running one's, or an opened journal's.
+    const tEventMarks& EventMarks() const { return eventMarks_; }
+    QAction* acDeviceMark = nullptr;
+    QAction* acDeviceMarkLabel = nullptr;
+    QLabel* lbEventMarks = nullptr;
+    // One item per mark, in time order; an item's Qt::UserRole is the mark's number.
+    QListWidget* lwEventMarks = nullptr;
 
     // --- analysis (mainfm_analysis.cpp): the statistics between origin and cursor and the
     // orientation view
@@ -356,6 +378,8 @@ private:
     void RangeApplied(bool acceleration, int b, const tAxisLimits& limits) override;
     void JournalOpened(const QString& path) override;
     void JournalFailed(const QString& reason) override;
+    void MarkPlaced(const tEventMark& mark) override;
+    void MarkLabelled(const tEventMark& mark) override;
     // A record that was read from a file, shown as a record just stopped.
     void InstallRecord(tSeriesSink& sink, const tRecordInfo& info);
     // A record to review: one that streamed from the connected ball, or one opened from a file.
@@ -377,6 +401,15 @@ private:
     void ShowLostLines();
     void ShowLinkNotice(const QString& text);
     void CreateAnalysis();
+    void CreateEventMarks();
+    void RetranslateEventMarks();
+    void ClearEventMarks();
+    void ShowEventMarks();
+    void ShowEventMarkMenu(const QPoint& at);
+    void SetReviewMarkerAtMark(QListWidgetItem* item, bool origin);
+    void ApplyMarkLabel(int number, const QString& typed);
+    // The time rows of the value table and the analysis, after a marker moved.
+    void ShowReviewMarkers();
     void ApplyAnalysisSettings();
     void RetranslateAnalysis();
 
@@ -395,6 +428,7 @@ private:
     // The ball's measurement; the channels it reads relatively are those checked in pmZero.
     std::unique_ptr<tMeasurement> session_;
     tTimeMarks timeMarks_;
+    tEventMarks eventMarks_;
     // The record of a lost ball stays open to review until the next connect or disconnect.
     bool lostRecordKept_ = false;
     // The value table's rows of the channels, as found at its rows' version.

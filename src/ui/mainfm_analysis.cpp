@@ -81,6 +81,8 @@ void TfmMain::RetranslateAnalysis() {
     pbOrientation->setAccessibleName(LangConst(QStringLiteral("LC_ORIENTATION")));
     if (cbExportStatistics)
         cbExportStatistics->setText(LangConst(QStringLiteral("LC_STAT_EXPORT")));
+    if (cbExportEvents) cbExportEvents->setText(LangConst(QStringLiteral("LC_MARKS_EXPORT")));
+    if (lwEventMarks) RetranslateEventMarks();
     RefreshAnalysis();
 }
 

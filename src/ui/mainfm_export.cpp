@@ -3,9 +3,11 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 
+#include "app/format_settings.h"
 #include "base/builtin_texts.h"
 #include "model/channels.h"
 #include "model/csv_export.h"
+#include "model/event_marks.h"
 #include "model/statistics_file.h"
 #include "ui/chart.h"
 #include "ui/chart_record.h"
@@ -23,6 +25,8 @@ void TfmMain::CreateSaveDialog() {
     sd->setDefaultSuffix(QStringLiteral("csv"));
     sd->setNameFilters({QStringLiteral("CSV-файлы (*.csv)"), QStringLiteral("Все файлы (*.*)")});
     cbExportStatistics = sd->AddCheckBox(QStringLiteral("cbExportStatistics"));
+    cbExportEvents = sd->AddCheckBox(QStringLiteral("cbExportEvents"));
+    cbExportEvents->setChecked(true);
 }
 
 void TfmMain::acFileExportExecute() {
@@ -42,6 +46,8 @@ void TfmMain::acFileExportExecute() {
         box.exec();
         return;
     }
+    // The events file is offered only for a record that has marks.
+    cbExportEvents->setVisible(!eventMarks_.IsEmpty());
     QString fileName;
     if (!sd->Choose(fileName)) return;
     tExportResult result;
@@ -58,6 +64,14 @@ void TfmMain::acFileExportExecute() {
     }
     if (result.ok() && cbExportStatistics->isChecked())
         result = ExportStatistics(StatisticsFileName(fileName), source);
+    if (result.ok() && !eventMarks_.IsEmpty() && cbExportEvents->isChecked()) {
+        // The onsets on the export's own axis: seconds from the time origin, when one is set.
+        const double origin = ZeroMarkerIndex >= 0 ? record.Time(ZeroMarkerIndex) : 0.0;
+        const QChar separator =
+            source.separator.isNull() ? FormatSettings().DecimalSeparator : source.separator;
+        result = WriteExportFile(EventsFileName(fileName),
+                                 BuildEventsFile(eventMarks_, origin, separator));
+    }
     // The report of an error that ends a handler, shown here rather than thrown through Qt's
     // signal code.
     if (!result.ok()) ShowHandlerError(result.message);

@@ -114,5 +114,7 @@ void TfmMain::InstallRecord(tSeriesSink& sink, const tRecordInfo& info) {
         chSeriesClickCheck(nullptr);
     }
     if (count > 0) ShowChannelRows(count - 1);
+    eventMarks_ = info.marks;
+    ShowEventMarks();
     RepaintVisibleChart();
 }

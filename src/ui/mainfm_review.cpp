@@ -105,12 +105,23 @@ void TfmMain::chAccGyroClick(TChart* Sender) {
     if (!series) return;
     const tSeriesRecord record(series);
     const int index = NearestSampleIndex(record, Sender->BottomAxis()->pixelToCoord(at.x()));
-    if (index >= 0) {
-        (acFileSetZeroMarker->isChecked() ? ZeroMarkerIndex : CursorIndex) = index;
-        ShowChannelRows(index);
-        // The marker lines are drawn over each chart's cached plot, so a repaint is enough.
-        for (TChart* chart : Charts()) chart->update();
-    }
+    if (index >= 0)
+        SetReviewMarker(index, acFileSetZeroMarker->isChecked());
+    else
+        ShowReviewMarkers();
+}
+
+void TfmMain::SetReviewMarker(int index, bool origin) {
+    if (index < 0 || index >= MasterSeries(0)->Count()) return;
+    (origin ? ZeroMarkerIndex : CursorIndex) = index;
+    ShowChannelRows(index);
+    // The marker lines are drawn over each chart's cached plot, so a repaint is enough.
+    for (TChart* chart : Charts()) chart->update();
+    ShowReviewMarkers();
+}
+
+void TfmMain::ShowReviewMarkers() {
+    const tChartRecord record(chAll);
     if (const auto rows = TimeRowTexts(record, ZeroMarkerIndex, CursorIndex)) {
         vleData->SetValue(TimeOriginRowKey(), rows->t0);
         vleData->SetValue(TimeRowKey(), rows->t);

@@ -124,6 +124,7 @@ void TfmMain::MeasurementStarted() {
     for (TChart* chart : Charts()) PrepareLiveChart(chart);
     // The measurement has its new time base already.
     ClearLinkMarks();
+    ClearEventMarks();
     ApplyStartLimits();
     OffTimeElapsed = 0;
     openedRecord_ = false;

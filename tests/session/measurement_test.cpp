@@ -42,9 +42,16 @@ struct Heard : tMeasurementListener {
 
 // One ball: ballsim, settings that point at it, a record folder and the measurement.
 struct Ball {
+    // A ball that is unplugged and plugged in again is found under a link of its own: the
+    // terminal it comes back on may have another number, and the old number another ball.
     explicit Ball(const QStringList& arguments)
-        : sim(arguments),
-          settings(MakeSettings({{"Ports", sim.Path()}, {"CheckCount", "2"},
+        : sim(arguments + (arguments.contains(QStringLiteral("--replug-after-ms"))
+                               ? QStringList{QStringLiteral("--link"), LinkPath()}
+                               : QStringList())),
+          settings(MakeSettings({{"Ports", arguments.contains(QStringLiteral("--replug-after-ms"))
+                                               ? LinkPath()
+                                               : sim.Path()},
+                                 {"CheckCount", "2"},
                                  {"RecordFolder", records.Root()}})),
           session(settings.get(), records.Path(QStringLiteral("mirelvane"))) {
         session.AddListener(&heard);
@@ -57,6 +64,7 @@ struct Ball {
     bool WaitForSamples(long long count) {
         return QTest::qWaitFor([&] { return session.Samples() >= count; }, 30000);
     }
+    QString LinkPath() const { return records.Path(QStringLiteral("ball.link")); }
     QString JournalPath() const {
         const QStringList found = QDir(records.Root()).entryList({QStringLiteral("*.mvrec")});
         return found.size() == 1 ? records.Path(found.first()) : QString();

@@ -65,7 +65,7 @@ TEST(WindowLanguage, EveryTranslatableTextReachesItsComponentAndComesBack) {
     MessageBoxAnswerer answerer;
     TfmMain& w = f.Build();
     ASSERT_TRUE(answerer.seen().isEmpty()) << answerer.seen()[0].text.toStdString();
-    ASSERT_EQ(w.LangController->Count(), 182);
+    ASSERT_EQ(w.LangController->Count(), 190);
     for (const tTranslatableText& text : MainWindowTexts()) {
         if (IsRewrittenText(text.id)) continue;
         EXPECT_EQ(w.WindowText(text.id), MarkerText(text, false)) << text.id;
