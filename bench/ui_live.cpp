@@ -179,6 +179,50 @@ void BM_RedrawShowAllOneHour(benchmark::State& state) {
 }
 BENCHMARK(BM_RedrawShowAllOneHour)->Unit(benchmark::kMillisecond);
 
+// The same with 1,000 event marks over the hour, labelled as a protocol labels them.
+void BM_RedrawShowAllOneHourWithMarks(benchmark::State& state) {
+    TfmMain& w = Window();
+    w.pcChart->setCurrentWidget(w.tsAccGyro);
+    Record(w, int(3600 * kRate));
+    tEventMarks marks;
+    for (int i = 0; i < 1000; ++i) marks.Add(3.6 * i + 1.3, QStringLiteral("stimulus %1").arg(i));
+    w.SetEventMarks(marks);
+    w.chAccGyro->SetTimeAxisAutomatic(true);
+    for (auto _ : state) w.chAccGyro->replot(QCustomPlot::rpImmediateRefresh);
+    w.chAccGyro->SetTimeAxisAutomatic(false);
+    w.SetEventMarks(tEventMarks());
+    StartLive(w);
+}
+BENCHMARK(BM_RedrawShowAllOneHourWithMarks)->Unit(benchmark::kMillisecond);
+
+// A mark made during a live tick, with 1,000 marks before it: the list takes one item and the
+// page is drawn in full once, since its marks changed. Compare with BM_LiveTick.
+void BM_LiveTickWithMark(benchmark::State& state) {
+    TfmMain& w = Window();
+    w.pcChart->setCurrentWidget(w.tsAccGyro);
+    constexpr int kTickSamples = 8;
+    int next = int(5 * kRate);
+    Record(w, next);
+    tEventMarks marks;
+    for (int i = 0; i < 1000; ++i) marks.Add(-1.0 - i, QString());
+    w.SetEventMarks(marks);
+    w.chAccGyro->replot(QCustomPlot::rpImmediateRefresh);
+    int number = 1001;
+    for (auto _ : state) {
+        std::string chunk;
+        for (int i = next; i < next + kTickSamples; ++i) chunk += StampedLine(i);
+        next += kTickSamples;
+        w.DecodeChunk(chunk.data(), int(chunk.size()));
+        w.ShowEventMark({number, next / kRate, QString::number(number)});
+        ++number;
+        w.RepaintLiveChart();
+        QApplication::processEvents();
+    }
+    w.SetEventMarks(tEventMarks());
+    StartLive(w);
+}
+BENCHMARK(BM_LiveTickWithMark)->Unit(benchmark::kMillisecond)->Iterations(300)->Repetitions(1);
+
 size_t HeapInUse() {
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;

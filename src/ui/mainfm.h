@@ -181,6 +181,9 @@ public:
     QStringList RecentMarkLabels() const;
     // The marks of the record the window shows: the running one's, or an opened journal's.
     const tEventMarks& EventMarks() const { return eventMarks_; }
+    // A new or relabelled mark of the shown record, and all the marks of a record.
+    void ShowEventMark(const tEventMark& mark);
+    void SetEventMarks(const tEventMarks& marks);
     QAction* acDeviceMark = nullptr;
     QAction* acDeviceMarkLabel = nullptr;
     QLabel* lbEventMarks = nullptr;
@@ -404,7 +407,8 @@ private:
     void CreateEventMarks();
     void RetranslateEventMarks();
     void ClearEventMarks();
-    void ShowEventMarks();
+    void RedrawEventMarks();
+    void RetranslateMarkItems();
     void ShowEventMarkMenu(const QPoint& at);
     void SetReviewMarkerAtMark(QListWidgetItem* item, bool origin);
     void ApplyMarkLabel(int number, const QString& typed);

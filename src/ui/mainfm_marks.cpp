@@ -86,7 +86,7 @@ void TfmMain::CreateEventMarks() {
 void TfmMain::RetranslateEventMarks() {
     lbEventMarks->setText(Text("LC_MARKS_TITLE"));
     lwEventMarks->setAccessibleName(lbEventMarks->text());
-    ShowEventMarks();
+    RetranslateMarkItems();
 }
 
 void TfmMain::acDeviceMarkUpdate() { acDeviceMark->setEnabled(session_->CanMark()); }
@@ -110,34 +110,58 @@ void TfmMain::acDeviceMarkLabelExecute() {
     if (QListWidgetItem* item = lwEventMarks->currentItem()) AskMarkLabel(item->data(Qt::UserRole).toInt());
 }
 
-void TfmMain::MarkPlaced(const tEventMark& mark) {
-    eventMarks_.Restore(mark);
-    ShowEventMarks();
-}
+void TfmMain::MarkPlaced(const tEventMark& mark) { ShowEventMark(mark); }
 
-void TfmMain::MarkLabelled(const tEventMark& mark) {
-    eventMarks_.Restore(mark);
-    ShowEventMarks();
-}
+void TfmMain::MarkLabelled(const tEventMark& mark) { ShowEventMark(mark); }
 
-void TfmMain::ClearEventMarks() {
-    eventMarks_.Clear();
-    ShowEventMarks();
-}
+void TfmMain::ClearEventMarks() { SetEventMarks(tEventMarks()); }
 
-void TfmMain::ShowEventMarks() {
-    const int current = lwEventMarks->currentItem() ? lwEventMarks->currentRow() : -1;
+void TfmMain::SetEventMarks(const tEventMarks& marks) {
+    eventMarks_ = marks;
     lwEventMarks->clear();
-    for (const tEventMark& mark : eventMarks_.All()) {
-        auto* item = new QListWidgetItem(FormatFixed(mark.at, 3) + QStringLiteral("  ") + mark.label,
-                                         lwEventMarks);
+    for (const tEventMark& mark : eventMarks_.All()) ShowEventMark(mark);
+    RedrawEventMarks();
+}
+
+namespace {
+QString MarkItemText(const tEventMark& mark) {
+    return FormatFixed(mark.at, 3) + QStringLiteral("  ") + mark.label;
+}
+}  // namespace
+
+// One item changes or comes in at its place in time order; the list is not built anew, so a
+// mark costs the same with a thousand before it.
+void TfmMain::ShowEventMark(const tEventMark& mark) {
+    eventMarks_.Restore(mark);
+    const std::vector<tEventMark>& all = eventMarks_.All();
+    const int row = int(std::find_if(all.begin(), all.end(),
+                                     [&](const tEventMark& m) { return m.number == mark.number; }) -
+                        all.begin());
+    QListWidgetItem* item = nullptr;
+    for (int i = 0; i < lwEventMarks->count() && !item; ++i)
+        if (lwEventMarks->item(i)->data(Qt::UserRole).toInt() == mark.number) item = lwEventMarks->item(i);
+    if (!item) {
+        item = new QListWidgetItem;
         item->setData(Qt::UserRole, mark.number);
-        item->setToolTip(mark.label);
+        lwEventMarks->insertItem(row, item);
     }
-    if (current >= 0 && current < lwEventMarks->count()) lwEventMarks->setCurrentRow(current);
+    item->setText(MarkItemText(all[size_t(row)]));
+    item->setToolTip(all[size_t(row)].label);
+    RedrawEventMarks();
+}
+
+void TfmMain::RedrawEventMarks() {
     for (TChart* chart : Charts()) {
         chart->MarksChanged();
         chart->replot(QCustomPlot::rpQueuedReplot);
+    }
+}
+
+void TfmMain::RetranslateMarkItems() {
+    for (int i = 0; i < lwEventMarks->count(); ++i) {
+        QListWidgetItem* item = lwEventMarks->item(i);
+        if (const tEventMark* mark = eventMarks_.Find(item->data(Qt::UserRole).toInt()))
+            item->setText(MarkItemText(*mark));
     }
 }
 
@@ -174,8 +198,8 @@ void TfmMain::ApplyMarkLabel(int number, const QString& typed) {
     const bool sessions = !openedRecord_ && session_->Marks().Find(number) != nullptr;
     if (sessions) {
         session_->RelabelMark(number, label);
-    } else if (eventMarks_.Relabel(number, label)) {
-        ShowEventMarks();
+    } else if (const tEventMark* mark = eventMarks_.Find(number)) {
+        ShowEventMark({number, mark->at, label});
     }
     if (label.isEmpty()) return;
     QStringList recent = RecentMarkLabels();

@@ -114,7 +114,6 @@ void TfmMain::InstallRecord(tSeriesSink& sink, const tRecordInfo& info) {
         chSeriesClickCheck(nullptr);
     }
     if (count > 0) ShowChannelRows(count - 1);
-    eventMarks_ = info.marks;
-    ShowEventMarks();
+    SetEventMarks(info.marks);
     RepaintVisibleChart();
 }
