@@ -3,27 +3,32 @@
 #include <cstddef>
 #include <vector>
 
-// One point of a journal's clock: a sample's time on the record (seconds, as the record reader
-// gives it) and the host's monotonic time of that sample, already fitted by the measurement.
+// One point of a journal's clock: the ball's time of a sample (seconds, as the record reader
+// gives it), the host's monotonic time of that sample, already fitted by the measurement, and
+// the sample's index in the record.
 struct tHostClockPoint {
-    double record = 0;
+    double device = 0;
     double host = 0;
+    long long index = 0;
 };
 
-// Maps a record's sample times to host time through its clock points: linear between two
-// points, and beyond the first or the last along the nearest two (or at the host's rate with a
-// single point). Sample times are asked in rising order, so one pass over a long record costs
-// one step per point.
+// Maps a record's samples to host time through its clock points: linear between two points of
+// one run of the ball's clock, and beyond them along the nearest two (at the host's rate with a
+// single point). A restart of the ball's clock starts a new run. Samples are asked in record
+// order, so one pass over a long record costs one step per point.
 class tHostTimeMap {
 public:
     explicit tHostTimeMap(std::vector<tHostClockPoint> points);
     bool Valid() const { return !points_.empty(); }
-    // Host seconds of a sample at record time `t`; a time below the last one asked starts the
-    // walk over.
-    double At(double t);
+    // Host seconds of sample `index`, stamped `t` by the ball; an index below the last one
+    // asked starts the walk over.
+    double At(long long index, double t);
 
 private:
+    // The slope of host time over device time at point j, from its run's neighbours.
+    double Slope(std::size_t j) const;
+
     std::vector<tHostClockPoint> points_;
     std::size_t at_ = 0;
-    double last_ = 0;
+    long long last_ = -1;
 };

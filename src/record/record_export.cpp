@@ -14,6 +14,7 @@
 #include "app/atomic_file.h"
 #include "app/format_settings.h"
 #include "model/csv_export.h"
+#include "model/event_marks.h"
 #include "model/number_format.h"
 #include "model/record_reader.h"
 #include "model/vector_record.h"
@@ -55,10 +56,11 @@ public:
     virtual void Finish() {}
 
 protected:
-    // The shared time of a sample; NaN without one.
+    // The shared time of the next sample; NaN without one.
     double Host(double t) {
-        if (!host_) return std::numeric_limits<double>::quiet_NaN();
-        return host_->Valid() ? host_->At(t) - t0_ : std::numeric_limits<double>::quiet_NaN();
+        const long long index = index_++;
+        if (!host_ || !host_->Valid()) return std::numeric_limits<double>::quiet_NaN();
+        return host_->At(index, t) - t0_;
     }
     bool Shared() const { return host_ != nullptr; }
     void Put(const QByteArray& bytes) {
@@ -69,6 +71,7 @@ private:
     tAtomicFileWriter& file_;
     tHostTimeMap* host_;
     double t0_;
+    long long index_ = 0;
 };
 
 // The window's own export, a block at a time, with the shared time after its columns.
@@ -200,14 +203,20 @@ bool WriteRows(tBallExport& ball, const QString& path, tBallPass& pass, const tE
     return true;
 }
 
-QByteArray BidsEvents(const std::vector<tJournalMark>& marks, double first) {
+// BIDS onsets count from the first sample of the data file.
+QByteArray BidsEvents(const tEventMarks& marks, double first) {
     QByteArray text = "onset\tduration\ttrial_type\n";
-    for (const tJournalMark& mark : marks) {
-        QString label = mark.label;
-        label.replace(u'\t', u' ');
+    for (const tEventMark& mark : marks.All())
         text += Number(std::max(0.0, mark.at - first), 3) + "\t0\t" +
-                (label.isEmpty() ? QByteArray("n/a") : label.toUtf8()) + '\n';
-    }
+                CleanMarkLabel(mark.label).toUtf8() + '\n';
+    return text;
+}
+
+// The data format's events: UTF-8, a decimal point, onsets on the export's t.
+QByteArray DataEvents(const tEventMarks& marks) {
+    QByteArray text = "onset\tlabel\n";
+    for (const tEventMark& mark : marks.All())
+        text += Number(mark.at, 3) + '\t' + CleanMarkLabel(mark.label).toUtf8() + '\n';
     return text;
 }
 
@@ -242,8 +251,6 @@ QJsonObject BidsSidecar(const tBallExport& ball, tBallPass& pass, const tExportP
     o[QStringLiteral("ORNTChannelCount")] = 3;
     o[QStringLiteral("LATENCYChannelCount")] = plan.sharedTime ? 2 : 1;
     o[QStringLiteral("MotionChannelCount")] = plan.sharedTime ? 11 : 10;
-    o[QStringLiteral("RotationRule")] = QStringLiteral("right-hand");
-    o[QStringLiteral("RotationOrder")] = QStringLiteral("XYZ");
     QString timeBase = QStringLiteral(
         "Channel t: seconds on the ball's own clock, as stamped in each line (record time of "
         "the journal; it goes on after a restart or a gap of the ball).");
@@ -253,8 +260,6 @@ QJsonObject BidsSidecar(const tBallExport& ball, tBallPass& pass, const tExportP
             "tracking systems of this recording, fitted over the ball's clock; shared by them.");
     o[QStringLiteral("Instructions")] = QStringLiteral("n/a");
     o[QStringLiteral("TaskDescription")] = timeBase;
-    if (pass.info.start.isValid())
-        o[QStringLiteral("AcquisitionTime")] = pass.info.start.toString(Qt::ISODateWithMs);
     return o;
 }
 
@@ -275,7 +280,14 @@ bool WriteBidsDataset(const tExportPlan& plan, std::vector<tBallExport>& balls) 
     const QString readme = root.filePath(QStringLiteral("README"));
     if (!QFile::exists(readme))
         ok &= WriteFile(first, readme,
-                        "Recordings of the motion-sensor ball, written by mirelvane-record.\n");
+                        "Recordings of the motion-sensor ball, written by mirelvane-record.\n\n"
+                        "Each tracking system (tracksys-ball1, -ball2, ...) is one ball. Its motion "
+                        "file holds, per sample, the ball's own time (t, seconds), the acceleration "
+                        "(m/s^2), the angular rate (deg/s) and the orientation angles (deg) about X, "
+                        "Y and Z; with several balls also t_host, the host's monotonic clock in "
+                        "seconds from the first sample of any ball, shared by all balls. The events "
+                        "are the marks given while recording. The journals as recorded, which the "
+                        "program opens again, are in sourcedata/.\n");
     // The participants list gains the subject once.
     const QString participants = root.filePath(QStringLiteral("participants.tsv"));
     QFile existing(participants);
@@ -308,7 +320,7 @@ bool ExportRecording(const tExportPlan& plan, std::vector<tBallExport>& balls) {
         if (error) ok = Fail(balls[i], RecordErrorMessage(balls[i].journal, error));
         pass.host.emplace(JournalClockPoints(pass.info));
         if (pass.host->Valid() && pass.shape.count > 0)
-            t0 = std::min(t0, pass.host->At(pass.shape.first));
+            t0 = std::min(t0, pass.host->At(0, pass.shape.first));
     }
     if (!std::isfinite(t0)) t0 = 0;
     if (plan.format == tRecordOptions::Bids && !balls.empty()) ok &= WriteBidsDataset(plan, balls);
@@ -318,17 +330,20 @@ bool ExportRecording(const tExportPlan& plan, std::vector<tBallExport>& balls) {
         tBallPass& pass = passes[i];
         if (!ball.error.isEmpty()) continue;
         pass.host.emplace(JournalClockPoints(pass.info));
-        const std::vector<tJournalMark> marks = JournalMarks(pass.info);
-        if (plan.format != tRecordOptions::Bids) {
-            const QString path = ball.base + (plan.format == tRecordOptions::Window ? QStringLiteral(".csv")
-                                                                                   : QStringLiteral(".tsv"));
+        const tEventMarks& marks = pass.info.marks;
+        if (plan.format == tRecordOptions::Window) {
+            const QString path = ball.base + QStringLiteral(".csv");
             ok &= WriteRows(ball, path, pass, plan, t0);
-            QString error;
-            if (!marks.empty() && !WriteJournalMarks(ball.base + QStringLiteral("_events.tsv"), pass.info,
-                                                     plan.format == tRecordOptions::Window, error))
-                ok = Fail(ball, error);
-            else if (!marks.empty())
-                ball.written << ball.base + QStringLiteral("_events.tsv");
+            // The window's own events file beside its export.
+            if (!marks.IsEmpty())
+                ok &= WriteFile(ball, EventsFileName(path),
+                                BuildEventsFile(marks, 0.0, FormatSettings().DecimalSeparator));
+            continue;
+        }
+        if (plan.format == tRecordOptions::Data) {
+            ok &= WriteRows(ball, ball.base + QStringLiteral(".tsv"), pass, plan, t0);
+            if (!marks.IsEmpty())
+                ok &= WriteFile(ball, ball.base + QStringLiteral("_events.tsv"), DataEvents(marks));
             continue;
         }
         const QString folder = QDir(plan.out).filePath(

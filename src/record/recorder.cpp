@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "app/settings.h"
+#include "app/steady_clock.h"
 #include "app/termination_signals.h"
 #include "base/exceptions.h"
 #include "device/device_connector.h"
@@ -103,6 +104,9 @@ struct tRecorder::tBall : tMeasurementListener {
         Tell(QStringLiteral("the ball's clock restarted; record goes on at %1 s").arg(at, 0, 'f', 3));
     }
     void ChunksDrained() override { recorder.CheckEnd(); }
+    void MarkPlaced(const tEventMark& mark) override {
+        Tell(QStringLiteral("mark %1 at %2 s: %3").arg(mark.number).arg(mark.at, 0, 'f', 3).arg(mark.label));
+    }
 
     QString State() const {
         if (session.IsMeasuring()) return session.IsPaused() ? QStringLiteral("paused") : QStringLiteral("recording");
@@ -177,7 +181,11 @@ std::unique_ptr<tSettings> tRecorder::BallSettings(const QString& port) const {
     auto settings = std::make_unique<tSettings>(true);
     settings_->AssignTo(*settings);
     if (!port.isEmpty()) settings->SetSettingByName(QStringLiteral("Ports"), port);
-    settings->SetSettingByName(QStringLiteral("RecordFolder"), out_);
+    // A BIDS dataset keeps the journals as its source data.
+    settings->SetSettingByName(QStringLiteral("RecordFolder"),
+                               options_.format == tRecordOptions::Bids
+                                   ? QDir(out_).filePath(QStringLiteral("sourcedata"))
+                                   : out_);
     // Journals beside a user's other files are kept unless the settings say otherwise.
     if (settings_->GetSettingByName(QStringLiteral("RecordKeep")).isEmpty())
         settings->SetSettingByName(QStringLiteral("RecordKeep"), QStringLiteral("0"));
@@ -332,9 +340,15 @@ void tRecorder::Handle(const tRecordCommand& command) {
             Event(pause ? QStringLiteral("paused") : QStringLiteral("resumed"));
             return;
         }
-        case tRecordCommand::Mark:
-            Error(QStringLiteral("mark: not available in this build"));
+        case tRecordCommand::Mark: {
+            // One instant for every ball, on the host's clock, mapped onto each record.
+            const double now = SteadySeconds();
+            bool placed = false;
+            for (auto& ball : balls_)
+                if (ball->session.CanMark()) placed |= ball->session.Mark(command.text, now).has_value();
+            if (!placed) Error(QStringLiteral("mark: no ball is recording"));
             return;
+        }
     }
 }
 
@@ -405,11 +419,13 @@ int tRecorder::WriteFiles() {
         exports.push_back(e);
     }
     const QStringList suffixes = {QString::fromLatin1(kJournalExtension), QStringLiteral(".csv"),
-                                  QStringLiteral(".tsv"), QStringLiteral("_events.tsv")};
+                                  QStringLiteral(".tsv"), QStringLiteral("_events.tsv"),
+                                  QStringLiteral("-events.csv")};
     for (tBallExport& e : exports) {
-        const QString wanted = QDir(out_).filePath(common + (several ? QStringLiteral("_ball%1").arg(e.number) : QString()));
-        // The journal takes the files' name, unless it has it already or another file has.
         const QString own = QFileInfo(e.journal).absolutePath() + u'/' + QFileInfo(e.journal).completeBaseName();
+        const QString wanted = QFileInfo(e.journal).absolutePath() + u'/' + common +
+                               (several ? QStringLiteral("_ball%1").arg(e.number) : QString());
+        // The journal takes the files' name, unless it has it already or another file has.
         e.base = own == wanted ? own : FreeBase(wanted, suffixes);
         const QString renamed = e.base + QLatin1String(kJournalExtension);
         if (renamed != e.journal) {
