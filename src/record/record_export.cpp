@@ -310,7 +310,7 @@ QString FreeBase(const QString& base, const QStringList& suffixes) {
     }
 }
 
-bool ExportRecording(const tExportPlan& plan, std::vector<tBallExport>& balls) {
+bool ExportRecording(const tExportPlan& plan, std::vector<tBallExport>& balls, double* sharedStart) {
     std::vector<tBallPass> passes(balls.size());
     double t0 = std::numeric_limits<double>::infinity();
     bool ok = true;
@@ -323,6 +323,7 @@ bool ExportRecording(const tExportPlan& plan, std::vector<tBallExport>& balls) {
             t0 = std::min(t0, pass.host->At(0, pass.shape.first));
     }
     if (!std::isfinite(t0)) t0 = 0;
+    if (sharedStart) *sharedStart = t0;
     if (plan.format == tRecordOptions::Bids && !balls.empty()) ok &= WriteBidsDataset(plan, balls);
 
     for (size_t i = 0; i < balls.size(); ++i) {

@@ -28,7 +28,9 @@ struct tExportPlan {
 // its export, its events and, for BIDS, what the dataset needs around them. The shared time
 // starts at the earliest first sample of all balls on the host clock. False when any file
 // could not be written; each ball's `error` says which.
-bool ExportRecording(const tExportPlan& plan, std::vector<tBallExport>& balls);
+// `sharedStart`, when given, receives the host's monotonic seconds at t_host 0.
+bool ExportRecording(const tExportPlan& plan, std::vector<tBallExport>& balls,
+                     double* sharedStart = nullptr);
 
 // The channels' names in the data and BIDS formats, in channel order.
 extern const char* const kDataChannelNames[];

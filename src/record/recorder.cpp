@@ -439,7 +439,10 @@ int tRecorder::WriteFiles() {
     plan.subject = options_.subject;
     plan.task = options_.task;
     plan.sharedTime = several;
-    const bool ok = ExportRecording(plan, exports);
+    double sharedStart = 0;
+    const bool ok = ExportRecording(plan, exports, &sharedStart);
+    if (several)
+        Event(QStringLiteral("t_host 0 is %1 s on the host's monotonic clock").arg(sharedStart, 0, 'f', 6));
     for (const tBallExport& e : exports) {
         Event(QStringLiteral("ball %1 (%2): journal %3").arg(e.number).arg(e.port, e.journal));
         for (const QString& file : e.written) Event(QStringLiteral("ball %1 (%2): wrote %3").arg(e.number).arg(e.port, file));
