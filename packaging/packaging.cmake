@@ -8,7 +8,7 @@ set(PACKAGING_DIR ${CMAKE_SOURCE_DIR}/packaging)
 set(PACKAGING_OUT ${CMAKE_BINARY_DIR}/packaging)
 file(GLOB MIRELVANE_LANGUAGE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/config/*.lng)
 
-install(TARGETS mirelvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS mirelvane mirelvane-record RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET ballsim)
   install(PROGRAMS $<TARGET_FILE:ballsim> DESTINATION ${CMAKE_INSTALL_BINDIR}
           RENAME mirelvane-ballsim)
@@ -37,7 +37,7 @@ install(FILES ${PACKAGING_OUT}/${MIRELVANE_APP_ID}.metainfo.xml
 find_program(GZIP_PROGRAM gzip REQUIRED)
 find_program(RSVG_CONVERT rsvg-convert)
 set(generated)
-foreach(page mirelvane mirelvane-ballsim)
+foreach(page mirelvane mirelvane-ballsim mirelvane-record)
   configure_file(${PACKAGING_DIR}/${page}.1 ${PACKAGING_OUT}/${page}.1 @ONLY)
   add_custom_command(OUTPUT ${PACKAGING_OUT}/${page}.1.gz
     COMMAND ${GZIP_PROGRAM} -9nkf ${PACKAGING_OUT}/${page}.1
@@ -75,7 +75,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "companion program of the motion-sensor ba
 set(CPACK_PACKAGE_DESCRIPTION "Finds the motion-sensor ball on a serial port, streams its samples
 into live charts and a value table, drives its motor, ranges and calibrations,
 and exports measurements to files that a spreadsheet opens. Includes
-mirelvane-ballsim, a simulator of the ball on a pseudo-terminal.")
+mirelvane-record, which records one ball or several on one time base from
+the command line, and mirelvane-ballsim, a simulator of the ball on a
+pseudo-terminal.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -7,6 +7,9 @@ PACKAGES_BUILD=(build-essential cmake ninja-build ccache pkg-config
   fonts-dejavu-core fonts-liberation2)
 # The Debian package: its icon, and the checks of the package and of its menu and store entries.
 PACKAGES_PACKAGE=(librsvg2-bin dpkg-dev fakeroot lintian desktop-file-utils appstream)
+# The recorder's BIDS test runs the BIDS validator from the npm registry on Debian's Node.js.
+PACKAGES_BIDS=(nodejs npm)
+BIDS_VALIDATOR_VERSION=1.15.0
 PACKAGES_DISPLAY=(xvfb xauth xdotool imagemagick x11-utils)
 
 as_root() {
@@ -79,4 +82,14 @@ configure_and_build() {
   else
     cmake --build "$dir" -j "$(jobs)"
   fi
+}
+
+# ensure_bids_validator BUILD_DIR: bids-validator from the npm registry in BUILD_DIR/bids-validator,
+# where the recorder's test finds it.
+ensure_bids_validator() {
+  local cache=$1/bids-validator
+  [ -x "$cache/node_modules/.bin/bids-validator" ] && return 0
+  command -v npm >/dev/null 2>&1 || ensure_packages "${PACKAGES_BIDS[@]}"
+  mkdir -p "$cache"
+  npm install --prefix "$cache" --no-audit --no-fund --loglevel=error "bids-validator@$BIDS_VALIDATOR_VERSION"
 }

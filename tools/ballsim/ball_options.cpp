@@ -31,7 +31,7 @@ const tNumberOption kNumberOptions[] = {
     {"--nul-bytes", 1},      {"--unplug-after", 0},   {"--stream-lines", 0},
     {"--battery", 0},        {"--device-time", 0},    {"--seed", 0},
     {"--replug-after-ms", 0}, {"--replug-device-time", 0}, {"--drop-every", 1},
-    {"--restart-after", 0},
+    {"--restart-after", 0},  {"--clock-offset", 0},
 };
 
 void Store(const std::string& name, long long n, tBallOptions& o) {
@@ -51,6 +51,7 @@ void Store(const std::string& name, long long n, tBallOptions& o) {
     else if (name == "--replug-device-time") o.replugTimeMs = n;
     else if (name == "--drop-every") o.dropEvery = static_cast<int>(n);
     else if (name == "--restart-after") o.restartAfter = n;
+    else if (name == "--clock-offset") o.clockOffset = n;
 }
 
 int Fail(const std::string& message) {
@@ -62,6 +63,13 @@ int Fail(const std::string& message) {
 bool TakeValue(const std::string& name, const char* value, tBallOptions& o, std::string* error) {
     if (name == "--link") o.link = value;
     else if (name == "--record") o.record = value;
+    else if (name == "--send-log") o.sendLog = value;
+    else if (name == "--drift") {
+        char* end = nullptr;
+        o.driftPpm = std::strtod(value, &end);
+        if (!*value || *end || !(o.driftPpm > -100000 && o.driftPpm < 100000))
+            *error = "--drift needs a number of ppm between -100000 and 100000";
+    }
     else if (name == "--speed") {
         char* end = nullptr;
         o.speed = std::strtod(value, &end);
@@ -113,6 +121,7 @@ int ParseBallOptions(int argc, char** argv, tBallOptions& o) {
             return 0;
         }
         if (name == "--id-wrong") o.idWrong = true;
+        else if (name == "--host-clock") o.hostClock = true;
         else if (name == "--id-short") o.idShort = true;
         else {
             if (i + 1 >= argc) return Fail("unknown option or missing value: " + name);
@@ -145,6 +154,17 @@ Options:
   --device-time MS        device time at start, in ms (default 0); it counts on
   --seed N                seed of the signal noise (default 1)
   --stream-lines N        end each stream by itself after N sample lines
+
+Clock:
+  --clock-offset MS       add MS to the ball's clock (its replies and its lines)
+  --drift PPM             the ball's clock runs PPM parts per million fast (negative:
+                          slow) against the host's; with --host-clock
+  --host-clock            send one line at every multiple of 10 ms of the host's
+                          monotonic clock (several simulators send at the same
+                          instants); each line carries the ball's clock at that instant
+                          instead of counting 10 ms a line
+  --send-log FILE         append "<line time ms><TAB><host monotonic s>" for every line
+                          sent, the host time being when its last byte was written
 
 Faults:
   --id-wrong              answer "I" with 15 bytes that differ from the identification

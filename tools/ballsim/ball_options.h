@@ -25,6 +25,10 @@ struct tBallOptions {
     long long streamLines = -1;   // --stream-lines N: a stream ends by itself after N lines
     int battery = 87;             // --battery P
     long long deviceTime = 0;     // --device-time MS: the device time at start
+    long long clockOffset = 0;    // --clock-offset MS: added to the ball's clock
+    double driftPpm = 0;          // --drift PPM: the ball's clock runs this much fast (or slow)
+    bool hostClock = false;       // --host-clock: a line every 10 ms of the host's clock
+    std::string sendLog;          // --send-log FILE: each line's time and its host send time
     unsigned seed = 1;            // --seed N
     std::map<std::string, std::string> replies;  // --reply REQ=TEXT
 };

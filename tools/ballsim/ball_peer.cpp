@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -35,11 +36,56 @@ tBallPeer::tBallPeer(const tBallOptions& options, tPtyLink& link)
       lateLeft_(options.lateCount) {
     if (!options.record.empty())
         recordFd_ = ::open(options.record.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    // The lines' own count starts at the offset too.
+    if (options.clockOffset > 0) model_.RestartClock(options.clockOffset + tBallModel::kSampleMs);
+    if (!options.sendLog.empty())
+        sendLogFd_ = ::open(options.sendLog.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
 }
 
-long long tBallPeer::DeviceTimeMs() const {
-    return options_.deviceTime +
-           std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
+long long tBallPeer::DeviceTimeMs() const { return DeviceTimeAt(Clock::now()); }
+
+// The ball's clock: its start value and offset, counting on at its own rate.
+long long tBallPeer::DeviceTimeAt(Clock::time_point at) const {
+    const double ms = std::chrono::duration<double, std::milli>(at - start_).count();
+    const double rate = options_.hostClock ? 1.0 + options_.driftPpm * 1e-6 : 1.0;
+    return options_.deviceTime + options_.clockOffset + std::llround(ms * rate);
+}
+
+// --host-clock: a line at every 10 ms of the host's monotonic clock, stamped with the ball's
+// clock at that instant; they go out at once, the line carries them easily.
+void tBallPeer::SendOnHostClock() {
+    const auto now = Clock::now();
+    if (nextDue_ == Clock::time_point{}) {
+        const auto tick = std::chrono::milliseconds(tBallModel::kSampleMs);
+        nextDue_ = Clock::time_point((now.time_since_epoch() / tick + 1) * tick);
+    }
+    while (streaming_ && nextDue_ <= now) {
+        model_.RestartClock(DeviceTimeAt(nextDue_));
+        const long long sent = linesSent_;
+        FillStream(output_.size() + 1);
+        if (linesSent_ > sent) unlogged_.push_back(model_.TimeMs());
+        nextDue_ += std::chrono::milliseconds(tBallModel::kSampleMs);
+    }
+    if (output_.empty() || unplugged_) return;
+    const ssize_t n = ::write(link_.Master(), output_.data(), output_.size());
+    if (n > 0) output_.erase(0, static_cast<size_t>(n));
+    if (output_.empty()) LogSent();
+}
+
+void tBallPeer::LogSent() {
+    if (sendLogFd_ < 0 || unlogged_.empty()) {
+        unlogged_.clear();
+        return;
+    }
+    const double host = std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
+    std::string text;
+    char line[64];
+    for (const long long ms : unlogged_) {
+        std::snprintf(line, sizeof line, "%lld\t%.6f\n", ms, host);
+        text += line;
+    }
+    unlogged_.clear();
+    (void)!::write(sendLogFd_, text.data(), text.size());
 }
 
 void tBallPeer::Record(const char* data, size_t count) {
@@ -62,11 +108,16 @@ void tBallPeer::Run(const volatile std::sig_atomic_t& stop) {
             output_ += delayed_.front().bytes;
             delayed_.pop_front();
         }
-        SendPaced();
+        if (options_.hostClock) SendOnHostClock();
+        else SendPaced();
     }
 }
 
 int tBallPeer::PollTimeoutMs() const {
+    if (options_.hostClock && streaming_ && output_.empty()) {
+        const auto wait = std::chrono::duration_cast<std::chrono::microseconds>(nextDue_ - Clock::now()).count();
+        return static_cast<int>(std::max<long long>(0, std::min<long long>((wait + 999) / 1000, kTickMs)));
+    }
     if (!output_.empty() || streaming_) return kTickMs;
     if (!delayed_.empty()) {
         const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -191,6 +242,7 @@ void tBallPeer::StartStream() {
     const auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - idleSince_);
     model_.Idle(static_cast<long long>(idle.count() * options_.speed));
     streaming_ = true;
+    nextDue_ = Clock::time_point{};
     streamLines_ = 0;
     dropped_ = 0;
 }

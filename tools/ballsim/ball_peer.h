@@ -4,6 +4,7 @@
 #include <csignal>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "ball_model.h"
 #include "ball_options.h"
@@ -41,6 +42,9 @@ private:
     void Record(const char* data, size_t count);
     int PollTimeoutMs() const;
     long long DeviceTimeMs() const;
+    long long DeviceTimeAt(Clock::time_point at) const;
+    void SendOnHostClock();
+    void LogSent();
 
     const tBallOptions& options_;
     tPtyLink& link_;
@@ -66,4 +70,7 @@ private:
     long long streamLines_ = 0;  // lines of the current stream
     long long linesSent_ = 0;    // sample lines queued in all streams
     int recordFd_ = -1;
+    int sendLogFd_ = -1;
+    Clock::time_point nextDue_{};        // --host-clock: the next line's instant
+    std::vector<long long> unlogged_;    // --send-log: times of lines not fully written yet
 };
