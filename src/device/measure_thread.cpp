@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "app/log_file.h"
+#include "app/steady_clock.h"
 #include "device/log_text.h"
 #include "device/serial_port.h"
 #include "device/stream_cutter.h"
@@ -161,6 +162,7 @@ bool tMeasureThread::ReadPass(tStreamCutter& cutter) {
 
     if (cut.length > 0) {
         packet.length = cut.length;
+        packet.arrival = SteadySeconds();
         const char* bytes = packet.data.get();
         linesRead_.fetch_add(std::count(bytes, bytes + cut.length, '\n'),
                              std::memory_order_relaxed);

@@ -11,6 +11,8 @@ struct tPacket {
 
     std::unique_ptr<char[]> data;
     int length = 0;
+    // When the chunk was read: the host's monotonic clock in seconds (SteadySeconds, app/steady_clock.h).
+    double arrival = 0;
 
     const char* Data() const { return data.get(); }
     int Length() const { return length; }

@@ -129,8 +129,29 @@ void ReadJournalLine(const QByteArray& line, tSampleDecoder& decoder, tRecordInf
     const QByteArray name = line.mid(1, blank < 0 ? -1 : blank - 1);
     const QByteArray value = blank < 0 ? QByteArray() : line.mid(blank + 1);
     if (name == "event") {
-        const QList<QByteArray> words = value.split(' ');
-        if (words.size() >= 2 && words[1] == "stop") info.stopped = true;
+        // "<time> <kind> <detail>"
+        const qsizetype kindAt = value.indexOf(' ') + 1;
+        const qsizetype detailAt = kindAt > 0 ? value.indexOf(' ', kindAt) : -1;
+        const QByteArray kind = kindAt > 0 ? value.mid(kindAt, detailAt < 0 ? -1 : detailAt - kindAt)
+                                           : QByteArray();
+        const QByteArray detail = detailAt < 0 ? QByteArray() : value.mid(detailAt + 1);
+        if (kind == "stop") {
+            info.stopped = true;
+        } else if (kind == "mark") {
+            tEventMark mark;
+            if (ParseMarkEventDetail(detail, mark)) info.marks.Restore(mark);
+        } else if (kind == "clock") {
+            const QList<QByteArray> words = detail.split(' ');
+            bool ok[3] = {};
+            tJournalClockPoint point;
+            if (words.size() == 3) {
+                point.device = words[0].toDouble(&ok[0]);
+                point.monotonic = words[1].toDouble(&ok[1]);
+                point.wall = words[2].toDouble(&ok[2]);
+            }
+            point.samples = info.samples;
+            if (ok[0] && ok[1] && ok[2]) info.clock.push_back(point);
+        }
     } else if (name == "relative") {
         for (int k = 0; k < kChannelCount && k < value.size(); ++k)
             decoder.SetRelative(k, value[k] == '1');

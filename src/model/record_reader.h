@@ -4,8 +4,10 @@
 #include <QIODevice>
 #include <QString>
 #include <bitset>
+#include <vector>
 
 #include "model/channels.h"
+#include "model/event_marks.h"
 #include "model/record_journal.h"
 #include "model/record_view.h"
 
@@ -23,6 +25,15 @@ struct tRecordLimits {
     int maxLineBytes = 4096;
 };
 
+// A journal's "clock" event: a sample's time on the ball's clock (as the reader gives it) and
+// the host's monotonic and wall-clock seconds of that sample; `samples` were read before it.
+struct tJournalClockPoint {
+    double device = 0;
+    double monotonic = 0;
+    double wall = 0;
+    qint64 samples = 0;
+};
+
 struct tRecordInfo {
     enum Kind { Journal, Export } kind = Journal;
     bool stopped = false;  // a journal whose measurement ended with Stop
@@ -35,6 +46,8 @@ struct tRecordInfo {
     QString port;
     int samples = 0;
     int rejected = 0;  // journal lines the decoder did not accept, as it did not while streaming
+    tEventMarks marks;                      // a journal's marks, with their last labels
+    std::vector<tJournalClockPoint> clock;  // in the journal's order
 };
 
 struct tRecordError {

@@ -3,11 +3,14 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <chrono>
+#include <utility>
 
 #include "app/file_locations.h"
 #include "app/int_conversion.h"
 #include "app/log_file.h"
 #include "app/settings.h"
+#include "app/steady_clock.h"
 #include "device/device.h"
 #include "device/reconnect_watch.h"
 #include "model/journal_folder.h"
@@ -70,6 +73,8 @@ void tMeasurement::Start() {
     if (!Device() || IsMeasuring()) return;
     decoder_.ResetZeroRef();
     samples_ = 0;
+    marks_.Clear();
+    pendingMarks_.clear();
     ResetTimeBase();
     StartJournal();
     Device()->StartMeasure();
@@ -79,6 +84,8 @@ void tMeasurement::Start() {
 
 void tMeasurement::ResetTimeBase() {
     clock_.Reset();
+    hostClock_.Reset();
+    lastClockLine_ = -1;
     damagedLines_ = 0;
     gapFrom_ = -1;
     lastSampleMs_ = NowMs();
@@ -88,6 +95,7 @@ void tMeasurement::SetPaused(bool paused) {
     if (paused == paused_) return;
     paused_ = paused;
     JournalEvent(paused ? QStringLiteral("pause") : QStringLiteral("resume"), QString());
+    Tell([paused](tMeasurementListener& l) { l.PauseChanged(paused); });
 }
 
 void tMeasurement::TakeRest() {
@@ -97,7 +105,7 @@ void tMeasurement::TakeRest() {
     Device()->TakePackets(rest);
     Device()->StopMeasure(&rest);
     for (const tPacket& packet : rest) {
-        if (packet.Data()) DecodeChunk(packet.Data(), packet.Length());
+        if (packet.Data()) DecodeChunk(packet.Data(), packet.Length(), packet.arrival);
     }
 }
 
@@ -138,28 +146,45 @@ void tMeasurement::Drain() {
     if (Device()->TakePackets(queue) == 0) return;
     // Each chunk's block is freed as the queue goes, also when a decode fails half-way.
     for (const tPacket& packet : queue) {
-        if (packet.Data()) DecodeChunk(packet.Data(), packet.Length());
+        if (packet.Data()) DecodeChunk(packet.Data(), packet.Length(), packet.arrival);
     }
     Tell([](tMeasurementListener& l) { l.ChunksDrained(); });
 }
 
-void tMeasurement::DecodeChunk(const char* bytes, int length) {
+void tMeasurement::DecodeChunk(const char* bytes, int length, double arrival) {
     if (journal_) journal_->AppendLines(bytes, length);
     const bool wasEmpty = samples_ == 0;
     tChunkResult chunk = decoder_.DecodeChunk(bytes, length, static_cast<int>(samples_),
                                               tDecodeLog{LogFile, LogMeasureEnabled()});
     // The record's times rise whatever the ball's clock does, so every sample is appended.
-    PlaceChunkTimes(chunk);
+    PlaceChunkTimes(chunk, arrival < 0 ? SteadySeconds() : arrival);
     samples_ += static_cast<long long>(chunk.samples.size());
     if (chunk.ShowsBattery()) battery_ = chunk.battery;
     if (wasEmpty && !chunk.samples.empty()) JournalZeroRefs();
     Tell([&chunk](tMeasurementListener& l) { l.ChunkDecoded(chunk); });
 }
 
-void tMeasurement::PlaceChunkTimes(tChunkResult& chunk) {
+void tMeasurement::PlaceChunkTimes(tChunkResult& chunk, double arrival) {
     damagedLines_ += chunk.rejected.size();
+    const double lastDevice = chunk.samples.empty() ? 0 : chunk.samples.back().time;
     const tClockEvents events = clock_.PlaceChunk(chunk);
-    if (!chunk.samples.empty()) lastSampleMs_ = NowMs();
+    if (!chunk.samples.empty()) {
+        lastSampleMs_ = NowMs();
+        // The last line of a chunk arrived just before the chunk was read. After a restart or
+        // a gap the host's clock is fitted anew.
+        if (!events.restartsAt.empty() || events.resumedAt >= 0) {
+            hostClock_.Restart();
+            lastClockLine_ = -1;
+        }
+        const double record = chunk.samples.back().time;
+        hostClock_.Add(arrival, record);
+        if (lastClockLine_ < 0 || arrival - lastClockLine_ >= 1.0) {
+            lastClockLine_ = arrival;
+            NoteClock(lastDevice, record);
+        }
+        for (const tPendingMark& mark : std::exchange(pendingMarks_, {}))
+            PlaceMark(mark.number, mark.host, mark.label);
+    }
     if (events.resumedAt >= 0 && gapFrom_ >= 0) {
         const double from = gapFrom_;
         gapFrom_ = -1;
@@ -172,6 +197,57 @@ void tMeasurement::PlaceChunkTimes(tChunkResult& chunk) {
         Tell([at](tMeasurementListener& l) { l.RestartPlaced(at); });
         NoteLinkEvent(QStringLiteral("restart"), QStringLiteral("at %1 s").arg(at, 0, 'f', 3));
     }
+}
+
+// --- marks
+
+bool tMeasurement::CanMark() const {
+    return IsMeasuring() || (resumeOnReturn_ && IsWatchingForBall());
+}
+
+std::optional<int> tMeasurement::Mark(const QString& label, double host) {
+    if (!CanMark()) return std::nullopt;
+    if (host < 0) host = SteadySeconds();
+    const int number = marks_.NextNumber() + int(pendingMarks_.size());
+    if (hostClock_.HasFit())
+        PlaceMark(number, host, label);
+    else
+        pendingMarks_.append({number, host, label});
+    return number;
+}
+
+void tMeasurement::PlaceMark(int number, double host, const QString& label) {
+    marks_.Restore({number, hostClock_.RecordAt(host), label});
+    const tEventMark mark = *marks_.Find(number);
+    JournalEvent(QStringLiteral("mark"), MarkEventDetail(mark));
+    Tell([&mark](tMeasurementListener& l) { l.MarkPlaced(mark); });
+}
+
+bool tMeasurement::RelabelMark(int number, const QString& label) {
+    for (tPendingMark& pending : pendingMarks_) {
+        if (pending.number != number) continue;
+        pending.label = label;
+        return true;
+    }
+    if (!marks_.Relabel(number, label)) return false;
+    const tEventMark mark = *marks_.Find(number);
+    JournalEvent(QStringLiteral("mark"), MarkEventDetail(mark));
+    Tell([&mark](tMeasurementListener& l) { l.MarkLabelled(mark); });
+    return true;
+}
+
+// The host's clock against the ball's, for a journal that is read beside others: the ball's
+// time of a sample, and the host's monotonic and wall-clock time of that sample, fitted.
+void tMeasurement::NoteClock(double device, double record) {
+    const double monotonic = hostClock_.HostAt(record);
+    const double now = std::chrono::duration<double>(
+                           std::chrono::system_clock::now().time_since_epoch())
+                           .count();
+    const double wall = monotonic + (now - SteadySeconds());
+    JournalEvent(QStringLiteral("clock"), QStringLiteral("%1 %2 %3")
+                                              .arg(device, 0, 'f', 3)
+                                              .arg(monotonic, 0, 'f', 6)
+                                              .arg(wall, 0, 'f', 6));
 }
 
 // --- ranges and battery
@@ -331,6 +407,7 @@ void tMeasurement::ReportJournalFailure(const QString& reason) {
 
 void tMeasurement::JournalEvent(const QString& kind, const QString& detail) {
     if (journal_) journal_->AppendEvent(kind, detail);
+    Tell([&](tMeasurementListener& l) { l.EventNoted(kind, detail); });
 }
 
 // The references of the relative channels are known from the first sample on.

@@ -5,10 +5,13 @@
 #include <QTimer>
 #include <QVector>
 #include <memory>
+#include <optional>
 
 #include "device/device_connector.h"
 #include "model/axis_limits.h"
 #include "model/channels.h"
+#include "model/event_marks.h"
+#include "model/host_clock.h"
 #include "model/sample_clock.h"
 #include "model/sample_decoder.h"
 
@@ -48,6 +51,14 @@ public:
     // The journal opened, or stopped taking data for good.
     virtual void JournalOpened(const QString& /*path*/) {}
     virtual void JournalFailed(const QString& /*reason*/) {}
+    // The measurement was paused or goes on.
+    virtual void PauseChanged(bool /*paused*/) {}
+    // A new mark on the record, and a mark that got a new label.
+    virtual void MarkPlaced(const tEventMark& /*mark*/) {}
+    virtual void MarkLabelled(const tEventMark& /*mark*/) {}
+    // Every event of the measurement as its journal has it (kind and detail), also when no
+    // journal could be opened.
+    virtual void EventNoted(const QString& /*kind*/, const QString& /*detail*/) {}
 };
 
 // One ball's measurement, without any window: its connection, the stream and its drain every
@@ -96,8 +107,9 @@ public:
     void Drain();
     // The drain's 100 ms timer; it runs while the stream does.
     QTimer* DrainTimer() { return &drain_; }
-    // Decodes one chunk onto the record and hands it on.
-    void DecodeChunk(const char* bytes, int length);
+    // Decodes one chunk onto the record and hands it on. `arrival`: when it was read
+    // (SteadySeconds); below 0 for now.
+    void DecodeChunk(const char* bytes, int length, double arrival = -1);
     // A new record's time base: the ball's clock unlearned, the line counts at zero.
     void ResetTimeBase();
 
@@ -123,6 +135,19 @@ public:
     long long DamagedLines() const { return damagedLines_; }
     // Samples on the record since Start.
     long long Samples() const { return samples_; }
+
+    // --- marks
+    // True while measuring, paused or while a lost ball of a measurement is watched for.
+    bool CanMark() const;
+    // Marks the moment `host` (SteadySeconds; below 0 for now) on the record, through the fit
+    // of the host's clock to the record's: the moment a key was pressed, not the last chunk's.
+    // Marks made before the first chunk are placed when it comes. Nothing when CanMark is
+    // false; the number of the mark otherwise.
+    std::optional<int> Mark(const QString& label = QString(), double host = -1);
+    bool RelabelMark(int number, const QString& label);
+    // The running record's marks; cleared at Start.
+    const tEventMarks& Marks() const { return marks_; }
+    const tHostClockFit& HostClock() const { return hostClock_; }
 
     // --- the journal
     // An event line in the running measurement's journal; nothing without one.
@@ -150,7 +175,9 @@ private:
     bool HandleLinkLoss();
     void BallCameBack(std::unique_ptr<tDevice> device);
     void ContinueMeasurement();
-    void PlaceChunkTimes(tChunkResult& chunk);
+    void PlaceChunkTimes(tChunkResult& chunk, double arrival);
+    void PlaceMark(int number, double host, const QString& label);
+    void NoteClock(double device, double record);
     template <typename Call>
     void Tell(Call call);
 
@@ -176,4 +203,15 @@ private:
     tRange gyro_;
     tAxisLimits accLimits_ = kStartAccLimits;
     tAxisLimits gyroLimits_ = kStartGyroLimits;
+    tEventMarks marks_;
+    // Marks made before the first chunk: their numbers, host times and labels.
+    struct tPendingMark {
+        int number;
+        double host;
+        QString label;
+    };
+    QVector<tPendingMark> pendingMarks_;
+    tHostClockFit hostClock_;
+    // When the journal's last clock line was written (SteadySeconds); below 0: one is due.
+    double lastClockLine_ = -1;
 };

@@ -15,6 +15,8 @@
 #include "device/device_test_support.h"
 #include "device/measure_thread.h"
 #include "model/journal_folder.h"
+#include "model/record_reader.h"
+#include "model/vector_record.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -34,6 +36,8 @@ struct Heard : tMeasurementListener {
     }
     void BallReturned(bool continues) override { steps << (continues ? "returned" : "idle"); }
     void MeasurementContinued(double) override { steps << "continued"; }
+    void MarkPlaced(const tEventMark& mark) override { steps << "mark " + mark.label; }
+    void MarkLabelled(const tEventMark& mark) override { steps << "label " + mark.label; }
 };
 
 // One ball: ballsim, settings that point at it, a record folder and the measurement.
@@ -195,4 +199,52 @@ TEST(Measurement, TwoBallsRecordIndependently) {
         for (const QByteArray& line : lines) EXPECT_TRUE(line.endsWith(battery)) << line.constData();
         EXPECT_TRUE(ReadWholeFile(ball->JournalPath()).contains("#port " + ball->sim.Path().toUtf8()));
     }
+}
+
+// A mark is timed by the host's clock at the press, not by the last chunk, and is kept while
+// measuring, paused and while the ball is away; the journal gives the marks back.
+TEST(Measurement, MarksWhileMeasuringPausedOrLostAreJournaledAndReadBack) {
+    Ball ball({QStringLiteral("--unplug-after"), QStringLiteral("80"),
+               QStringLiteral("--replug-after-ms"), QStringLiteral("800")});
+    ASSERT_TRUE(ball.Connect());
+    EXPECT_FALSE(ball.session.Mark());
+    ball.session.Start();
+    ASSERT_EQ(ball.session.Mark(QStringLiteral("at once")), 1);
+    ASSERT_TRUE(ball.WaitForSamples(20));
+    const double before = ball.session.Clock().LastTime();
+    ASSERT_EQ(ball.session.Mark(QStringLiteral("walk\tstarts")), 2);
+    ball.session.SetPaused(true);
+    ASSERT_EQ(ball.session.Mark(), 3);
+    ball.session.SetPaused(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ball.heard.steps.contains("lost"); }, 30000));
+    ASSERT_EQ(ball.session.Mark(QStringLiteral("while away")), 4);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ball.heard.steps.contains("continued"); }, 30000));
+    ASSERT_TRUE(ball.WaitForSamples(ball.heard.samplesAtLoss + 30));
+    EXPECT_TRUE(ball.session.RelabelMark(3, QStringLiteral("paused")));
+    ball.session.Stop();
+    EXPECT_FALSE(ball.session.Mark());
+
+    const std::vector<tEventMark>& marks = ball.session.Marks().All();
+    ASSERT_EQ(marks.size(), 4u);
+    EXPECT_EQ(marks[1].label, QStringLiteral("walk starts"));
+    // Later than the last sample shown at the press, never before it.
+    EXPECT_GE(marks[1].at, before - 0.005);
+    for (size_t i = 1; i < marks.size(); ++i) EXPECT_LT(marks[i - 1].at, marks[i].at);
+    EXPECT_TRUE(ball.heard.steps.contains("label paused"));
+    EXPECT_EQ(ball.Events("mark"), 5);
+
+    tVectorRecord sink;
+    tRecordInfo info;
+    ASSERT_FALSE(ReadRecordFile(ball.JournalPath(), sink, info));
+    ASSERT_EQ(info.marks.Count(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(info.marks.All()[i].label, marks[i].label);
+        EXPECT_NEAR(info.marks.All()[i].at, marks[i].at, 0.0005);
+    }
+    // The host's clock beside the ball's, at least once a second of the stream.
+    ASSERT_GE(info.clock.size(), 2u);
+    EXPECT_GE(info.clock.front().samples, 1);
+    // Before the ball went away its clock was the record's.
+    const double startHost = info.clock.front().monotonic - info.clock.front().device;
+    EXPECT_NEAR(ball.session.HostClock().HostAt(before) - before, startHost, 0.3);
 }
