@@ -78,6 +78,7 @@ struct tMqttLink::tShared {
     int events = 0;
     tView view;
     QString reported;
+    bool refused = false;  // the last attempt was refused (login, certificate), not unanswered
 
     void Wake() const {
         const uint64_t one = 1;
@@ -148,10 +149,12 @@ void tMqttLink::tShared::Run() {
             if (!WaitBeforeRetry(++attempt)) break;
             continue;
         }
+        refused = false;
         const bool served = Connect(mosq, session) && Serve(mosq, session);
         Unhand();
         mosquitto_destroy(mosq);
-        attempt = served ? 0 : attempt + 1;
+        // An absent broker is tried again every second; one that refuses, seldom.
+        attempt = served || !refused ? 0 : attempt + 1;
         {
             std::lock_guard lock(mutex);
             if (stop) break;
@@ -193,6 +196,7 @@ bool tMqttLink::tShared::Connect(mosquitto* mosq, tSession& session) {
         QString why = rc == MOSQ_ERR_ERRNO ? QString::fromLocal8Bit(strerror(errno))
                                            : QString::fromUtf8(mosquitto_strerror(rc));
         if (!session.libraryError.isEmpty()) why += QStringLiteral(" (") + session.libraryError + u')';
+        refused = rc == MOSQ_ERR_TLS;
         Report(QStringLiteral("no connection to the broker %1: %2").arg(where, why));
         return false;
     }
@@ -217,6 +221,7 @@ bool tMqttLink::tShared::Serve(mosquitto* mosq, tSession& session) {
             Report(QString());
             Tell(QStringLiteral("connected to the broker %1").arg(where));
         } else if (session.connack > 0) {
+            refused = true;
             Report(QStringLiteral("the broker %1 refused the connection: %2")
                        .arg(where, QString::fromUtf8(mosquitto_connack_string(session.connack))));
             return false;
@@ -246,8 +251,11 @@ bool tMqttLink::tShared::Serve(mosquitto* mosq, tSession& session) {
         if (rc != MOSQ_ERR_SUCCESS || session.lost) {
             if (session.connack > 0) continue;  // a refusal is told above
             Settle(session);
-            Report(QStringLiteral("the connection to the broker %1 was lost: %2")
-                       .arg(where, QString::fromUtf8(mosquitto_strerror(rc == MOSQ_ERR_SUCCESS ? MOSQ_ERR_CONN_LOST : rc))));
+            QString why = QString::fromUtf8(mosquitto_strerror(rc == MOSQ_ERR_SUCCESS ? MOSQ_ERR_CONN_LOST : rc));
+            if (!session.libraryError.isEmpty()) why += QStringLiteral(" (") + session.libraryError + u')';
+            refused = rc == MOSQ_ERR_TLS;
+            Report(accepted ? QStringLiteral("the connection to the broker %1 was lost: %2").arg(where, why)
+                            : QStringLiteral("no connection to the broker %1: %2").arg(where, why));
             return accepted;
         }
     }
@@ -357,7 +365,7 @@ void tMqttLink::tShared::Close(mosquitto* mosq, tSession& session) {
 
 bool tMqttLink::tShared::WaitBeforeRetry(int attempt) {
     // Soon after a lost connection, seldom when the broker keeps refusing.
-    const int seconds = attempt <= 1 ? 1 : std::min(1 << std::min(attempt - 1, 4), 10);
+    const int seconds = attempt <= 1 ? 1 : std::min(1 << std::min(attempt - 1, 4), 16);
     std::unique_lock lock(mutex);
     return !changed.wait_for(lock, std::chrono::seconds(seconds), [this] { return stop; });
 }

@@ -120,14 +120,6 @@ void tMqttPublisher::FlushSamples() {
     pending_.clear();
 }
 
-void tMqttPublisher::GapPlaced(double from, double to) {
-    Event(QStringLiteral("gap"), QStringLiteral("from %1 s to %2 s").arg(from, 0, 'f', 3).arg(to, 0, 'f', 3));
-}
-
-void tMqttPublisher::RestartPlaced(double at) {
-    Event(QStringLiteral("restart"), QStringLiteral("at %1 s").arg(at, 0, 'f', 3));
-}
-
 void tMqttPublisher::MeasurementStopped() {
     FlushSamples();
     if (measurement_.IsConnected())
@@ -137,27 +129,35 @@ void tMqttPublisher::MeasurementStopped() {
     PublishStatus(true);
 }
 
-void tMqttPublisher::BallLost(double at) {
+void tMqttPublisher::BallLost(double) {
     lost_ = true;
-    Event(QStringLiteral("loss"), QStringLiteral("%1 at %2 s").arg(port_).arg(at, 0, 'f', 3));
     PublishStatus(true);
 }
 
-void tMqttPublisher::BallReturned(bool continues) {
+void tMqttPublisher::BallReturned(bool) {
     lost_ = false;
     Reconfigure();
-    Event(QStringLiteral("reconnect"), continues ? QStringLiteral("the record goes on") : QString());
     PublishStatus(true);
+}
+
+void tMqttPublisher::PauseChanged(bool) { PublishStatus(true); }
+
+void tMqttPublisher::MarkPlaced(const tEventMark& mark) {
+    if (link_) link_->PostEvent(Topic("events"), MarkEventMessage(mark.number, mark.at, mark.label));
+}
+
+void tMqttPublisher::MarkLabelled(const tEventMark& mark) { MarkPlaced(mark); }
+
+// The journal's events as it writes them; its marks go out with their fields (above), its
+// clock lines stay at home.
+void tMqttPublisher::EventNoted(const QString& kind, const QString& detail) {
+    if (kind != u"mark" && kind != u"clock") Event(kind, detail);
 }
 
 void tMqttPublisher::BatteryRead(int) {
     // The first sign of a connected ball: its port names the topics.
     Reconfigure();
     PublishStatus(false);
-}
-
-void tMqttPublisher::RangeApplied(bool acceleration, int b, const tAxisLimits&) {
-    Event(QStringLiteral("range"), (acceleration ? QStringLiteral("acc %1") : QStringLiteral("gyro %1")).arg(b));
 }
 
 void tMqttPublisher::Event(const QString& kind, const QString& detail) {
@@ -229,5 +229,10 @@ void tMqttPublisher::Incoming(const QByteArray& topic, const QByteArray& payload
 }
 
 void tMqttPublisher::PlaceMark(const QString& label) {
-    Problem(QStringLiteral("no mark placed for \"%1\": marks are not available").arg(label));
+    const std::optional<int> number = measurement_.Mark(label);
+    if (!number) {
+        Problem(QStringLiteral("no mark placed for \"%1\": no measurement runs").arg(label));
+        return;
+    }
+    LogFile->Write(QStringLiteral("MQTT: mark %1 \"%2\" from the network").arg(*number).arg(label));
 }

@@ -56,13 +56,14 @@ public:
     void MeasurementStarted() override;
     void ChunkDecoded(const tChunkResult& chunk) override;
     void ChunksDrained() override;
-    void GapPlaced(double from, double to) override;
-    void RestartPlaced(double at) override;
     void MeasurementStopped() override;
     void BallLost(double at) override;
     void BallReturned(bool continues) override;
     void BatteryRead(int level) override;
-    void RangeApplied(bool acceleration, int b, const tAxisLimits& limits) override;
+    void PauseChanged(bool paused) override;
+    void MarkPlaced(const tEventMark& mark) override;
+    void MarkLabelled(const tEventMark& mark) override;
+    void EventNoted(const QString& kind, const QString& detail) override;
 
 private:
     void FlushSamples();
