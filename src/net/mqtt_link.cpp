@@ -2,6 +2,7 @@
 
 #include <mosquitto.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -131,6 +132,7 @@ struct tMqttLink::tShared {
 };
 
 void tMqttLink::tShared::Run() {
+    pthread_setname_np(pthread_self(), "mqtt-link");
     std::call_once(libraryInit, [] { mosquitto_lib_init(); });
     const QByteArray host = options.config.broker.host.toUtf8();
     int attempt = 0;
