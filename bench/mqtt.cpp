@@ -27,6 +27,7 @@
 #include <time.h>
 #include <vector>
 
+#include "app/log_file.h"
 #include "app/settings.h"
 #include "app/steady_clock.h"
 #include "device/device_connector.h"
@@ -68,14 +69,13 @@ double ProcessCpu() {
 // The CPU seconds of this process's threads named "mqtt-link".
 double LinkThreadsCpu() {
     double total = 0;
-    const long tick = sysconf(_SC_CLK_TCK);
     for (const QString& task : QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         QFile comm("/proc/self/task/" + task + "/comm");
         if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "mqtt-link") continue;
-        QFile stat("/proc/self/task/" + task + "/stat");
+        // The thread's time on a CPU in ns, finer than the ticks of its stat.
+        QFile stat("/proc/self/task/" + task + "/schedstat");
         if (!stat.open(QIODevice::ReadOnly)) continue;
-        const QList<QByteArray> f = stat.readAll().split(')').last().trimmed().split(' ');
-        total += (f[11].toDouble() + f[12].toDouble()) / tick;  // utime, stime
+        total += stat.readAll().split(' ').first().toDouble() / 1e9;
     }
     return total;
 }
@@ -106,7 +106,11 @@ struct Subscriber {
         auto& seen = balls[QByteArray(m->topic)];
         for (int i = 0; i < seq.size(); ++i) {
             seen.push_back(seq[i].toInteger());
-            if (latencyOf && QByteArray(m->topic) == latencyTopic) latencies.push_back(now - latencyOf(t[i].toDouble()));
+            if (latencyOf && QByteArray(m->topic) == latencyTopic) {
+                latencies.push_back(now - latencyOf(t[i].toDouble()));
+                const auto at = decodedAt.find(seq[i].toInteger());
+                if (at != decodedAt.end()) fromDecode.push_back(now - at->second);
+            }
         }
     }
     mosquitto* mosq = nullptr;
@@ -115,6 +119,8 @@ struct Subscriber {
     QByteArray latencyTopic;
     std::function<double(double)> latencyOf;
     std::vector<double> latencies;
+    std::map<long long, double> decodedAt;  // of the first ball, by running number
+    std::vector<double> fromDecode;
 };
 
 struct Session {
@@ -138,6 +144,17 @@ struct Session {
     bool ok = false;
 };
 
+// Notes when the session decoded each sample of the first ball.
+struct DecodeTimes : tMeasurementListener {
+    Subscriber* sub = nullptr;
+    long long next = 0;
+    void ChunkDecoded(const tChunkResult& chunk) override {
+        const double now = SteadySeconds();
+        std::lock_guard lock(sub->mutex);
+        for (size_t i = 0; i < chunk.samples.size(); ++i) sub->decodedAt[next++] = now;
+    }
+};
+
 double Median(std::vector<double> v, double q = 0.5) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
@@ -148,6 +165,8 @@ double Median(std::vector<double> v, double q = 0.5) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     PrivateUserFolders folders;
+    tLogFile log(QStringLiteral("/nonexistent/bench.log"), QStringList{QStringLiteral("bench")});
+    LogFile = &log;
     const double seconds = argc > 1 ? atof(argv[1]) : 20;
     QTemporaryDir dir;
     const int port = 20000 + static_cast<int>(QCoreApplication::applicationPid() % 20000);
@@ -166,7 +185,13 @@ int main(int argc, char** argv) {
     for (int publish = 0; publish < 2; ++publish) {
         Ballsim sim;
         Session s(sim.path, port, dir.filePath(QStringLiteral("one%1").arg(publish)), publish == 1);
-        if (!s.ok) return 1;
+        if (!s.ok) {
+            fprintf(stderr, "no ball on %s\n", qPrintable(sim.path));
+            return 1;
+        }
+        DecodeTimes decodeTimes;
+        decodeTimes.sub = &sub;
+        s.measurement->AddListener(&decodeTimes);
         if (publish) {
             sub.latencyTopic = "bench/" + QFileInfo(sim.path).fileName().toUtf8() + "/samples";
             sub.latencyOf = [&s](double t) { return s.measurement->HostClock().HostAt(t); };
@@ -176,6 +201,7 @@ int main(int argc, char** argv) {
         {
             std::lock_guard lock(sub.mutex);
             sub.latencies.clear();
+            sub.fromDecode.clear();
         }
         const double cpu0 = ProcessCpu(), link0 = LinkThreadsCpu(), wall0 = SteadySeconds();
         Wait(static_cast<int>(seconds * 1000));
@@ -184,6 +210,8 @@ int main(int argc, char** argv) {
         if (publish) linkCpu = (LinkThreadsCpu() - link0) / wall * 100;
         s.measurement->Stop();
         Wait(500);
+        s.measurement->RemoveListener(&decodeTimes);
+        std::lock_guard lock(sub.mutex);
         sub.latencyOf = nullptr;
     }
     // The main thread's share: formatting one drain's message (8 samples) ten times a second.
@@ -204,6 +232,8 @@ int main(int argc, char** argv) {
            formatUs * 10 / 1e4);
     printf("latency_median_ms %.1f\nlatency_p99_ms %.1f\nlatency_samples %zu\n", Median(sub.latencies) * 1000,
            Median(sub.latencies, 0.99) * 1000, sub.latencies.size());
+    printf("decode_to_subscriber_median_ms %.2f\ndecode_to_subscriber_p99_ms %.2f\n", Median(sub.fromDecode) * 1000,
+           Median(sub.fromDecode, 0.99) * 1000);
     sub.mutex.unlock();
 
     // 3: 16 balls at once.
@@ -243,5 +273,6 @@ int main(int argc, char** argv) {
     }
     broker.kill();
     broker.waitForFinished();
+    LogFile = nullptr;
     return 0;
 }
