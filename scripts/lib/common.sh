@@ -4,6 +4,7 @@ PACKAGES_BUILD=(build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6svg6 qt6-translations-l10n qt6-qpa-plugins
   libqcustomplot-dev libqcustomplot2.1-qt6
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libmosquitto-dev mosquitto mosquitto-clients openssl
   fonts-dejavu-core fonts-liberation2)
 # The Debian package: its icon, and the checks of the package and of its menu and store entries.
 PACKAGES_PACKAGE=(librsvg2-bin dpkg-dev fakeroot lintian desktop-file-utils appstream)

@@ -61,6 +61,7 @@ tClockEvents tSampleClock::PlaceChunk(tChunkResult& chunk) {
     const long long lostBefore = lost_;
     for (tSample& sample : chunk.samples) {
         const bool resuming = pendingBreak_ >= 0;
+        sample.deviceTime = sample.time;
         sample.time = static_cast<float>(Place(sample.time));
         if (lastWasRestart_) events.restartsAt.push_back(sample.time);
         if (resuming) events.resumedAt = sample.time;

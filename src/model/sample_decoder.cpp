@@ -37,6 +37,7 @@ bool tSampleDecoder::DecodeLine(const char* line, int length, bool recordEmpty, 
     }
     for (int k = 0; k < kChannelCount; ++k) out.value[k] = ScaleRawValue(k, fields.raw[k]);
     out.time = ScaleTime(fields.tt);
+    out.deviceTime = out.time;
     out.battery = fields.b;
     return true;
 }

@@ -13,7 +13,8 @@ class tLogFile;
 // One accepted sample line in physical units.
 struct tSample {
     double value[kChannelCount] = {};  // channel values, relative readings applied
-    float time = 0;                    // the ball's time in seconds
+    float time = 0;                    // the ball's time in seconds; the record's once placed
+    float deviceTime = 0;              // the ball's own time in seconds, kept when placed
     std::int32_t battery = 0;          // percent
 };
 

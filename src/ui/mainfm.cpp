@@ -20,6 +20,7 @@
 #include "app/settings.h"
 #include "base/builtin_texts.h"
 #include "base/exceptions.h"
+#include "net/mqtt_publisher.h"
 #include "ui/chart.h"
 
 namespace {
@@ -74,6 +75,7 @@ TfmMain::TfmMain(const QString& programPath, QWidget* parent, tLanguageManager* 
     resize(1032, 654 + menuBar()->sizeHint().height());
 
     FormCreate();
+    CreateNetwork();
     UpdateActions();
     InstallIdleHandler();
 }

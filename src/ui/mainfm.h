@@ -40,6 +40,7 @@ class TValueListEditor;
 class tSeriesData;
 class tDevice;
 class tSettings;
+class tMqttPublisher;
 class tRecordJournal;
 class tSeriesSink;
 struct tRecordInfo;
@@ -398,6 +399,12 @@ private:
     void CreateSaveDialog();
     // Link health (mainfm_link.cpp).
     void CreateLinkHealth();
+    // Sending over MQTT (mainfm_network.cpp).
+    void CreateNetwork();
+    void acFileNetworkExecute();
+    void ShowNetwork();
+    QAction* acFileNetwork = nullptr;
+    QLabel* lbNetwork = nullptr;
     // No gap or restart marks, no notice, the line counts of the new record shown.
     void ClearLinkMarks();
     bool CancelBallWatch();
@@ -431,6 +438,8 @@ private:
     std::unique_ptr<tSettings> settings_;
     // The ball's measurement; the channels it reads relatively are those checked in pmZero.
     std::unique_ptr<tMeasurement> session_;
+    // Sends the measurement to a broker when the settings name one; goes before the session.
+    std::unique_ptr<tMqttPublisher> mqtt_;
     tTimeMarks timeMarks_;
     tEventMarks eventMarks_;
     // The record of a lost ball stays open to review until the next connect or disconnect.

@@ -15,7 +15,7 @@ TEST(BuiltInTexts, ConstantsAreFoundWithoutRegardToCase) {
 
 TEST(BuiltInTexts, TheConstantsTableIsSortedAndComplete) {
     const tLangConstants& table = LangConstants();
-    ASSERT_EQ(table.Count(), 67);
+    ASSERT_EQ(table.Count(), 80);
     for (int i = 1; i < table.Count(); ++i)
         EXPECT_LT(table.At(i - 1).name.compare(table.At(i).name, Qt::CaseInsensitive), 0);
     for (int i = 0; i < table.Count(); ++i) EXPECT_EQ(table.IndexOf(table.At(i).name), i);
