@@ -20,6 +20,7 @@
 #include "device/device_connector.h"
 #include "device/port_list.h"
 #include "model/record_journal.h"
+#include "net/mqtt_publisher.h"
 #include "record/record_export.h"
 #include "session/measurement.h"
 
@@ -73,7 +74,11 @@ int IndexOf(const int (&list)[N], const QString& text) {
 // One ball: its settings, its measurement and what the recorder hears of it.
 struct tRecorder::tBall : tMeasurementListener {
     tBall(tRecorder& r, int n, std::unique_ptr<tSettings> s, const QString& programPath)
-        : recorder(r), number(n), settings(std::move(s)), session(settings.get(), programPath) {
+        : recorder(r),
+          number(n),
+          settings(std::move(s)),
+          session(settings.get(), programPath),
+          mqtt(std::make_unique<tMqttPublisher>(session, settings.get())) {
         session.AddListener(this);
     }
     ~tBall() override { session.RemoveListener(this); }
@@ -119,6 +124,9 @@ struct tRecorder::tBall : tMeasurementListener {
     QString port;
     std::unique_ptr<tSettings> settings;
     tMeasurement session;
+    // The live samples to the lab's broker, when the settings name one; it goes before the
+    // measurement it listens to.
+    std::unique_ptr<tMqttPublisher> mqtt;
     QString journal;
     bool lost = false;
     bool lostAtEnd = false;
@@ -361,7 +369,9 @@ void tRecorder::PrintStatus() {
                           .arg(s.Clock().LostLines())
                           .arg(s.DamagedLines())
                           .arg(s.Battery() >= 0 ? QStringLiteral("%1 %").arg(s.Battery()) : QStringLiteral("?"))
-                          .arg(ball->State()));
+                          .arg(ball->State()) +
+                      (ball->mqtt->View().configured ? QStringLiteral("  ") + ball->mqtt->StatusText()
+                                                     : QString()));
     }
 }
 
