@@ -85,6 +85,8 @@ TfmMain::~TfmMain() {
     if (IsMeasuring()) StopMeasurement();
     DisconnectDevice();
     session_->RemoveListener(this);
+    // The publisher listens to the measurement: it goes first.
+    mqtt_.reset();
     session_.reset();
 }
 
